@@ -1,0 +1,45 @@
+// Text to number, the way a user types numbers.
+//
+// The decimal and thousands separators are those of the locale set with setlocale(LC_ALL, "").
+// The C/POSIX locale defines no thousands separator; there the US conventions ("," thousands,
+// "." decimal) are used, so text reads and prints the same in a batch run as on a desktop.
+//
+// Accepted: optional blanks around the number, an optional leading "-" or "+", digits with or
+// without thousands separators (grouped by three, before the decimal separator only), and an
+// optional decimal part: "52000", "52,000.00", " 1,000 ", "-12.5", ".5". Anything else is not
+// numeric: empty text, "abc", "1,00", "1.000,5" (in a US locale), "--1", "1-".
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "qel/currency.h"
+
+namespace qel {
+
+struct NumberSeparators {
+  std::string decimal;    // "." in the US
+  std::string thousands;  // "," in the US
+};
+
+// The separators of the current C locale (with the US fallback described above). Read anew on
+// each call so a test can switch locales.
+NumberSeparators CurrentSeparators();
+
+bool IsNumeric(std::string_view text);
+
+// Conversions raise error 13 (type mismatch) for text that is not numeric and 6 (overflow) for a
+// value outside the target's range. Integer conversions round halves to even.
+Currency ToCurrency(std::string_view text);
+double ToDouble(std::string_view text);
+std::int16_t ToInt16(std::string_view text);
+std::int32_t ToInt32(std::string_view text);
+// "True"/"False" in any letter case, or a number (non-zero is true); anything else raises 13.
+bool ToBool(std::string_view text);
+
+// Parses text written in the invariant syntax of table files and program constants ("." decimal,
+// no thousands separators, optional sign); raises 13 when it is not such a number.
+Currency InvariantCurrency(std::string_view text);
+
+}  // namespace qel
