@@ -35,7 +35,7 @@ class QtReportUi : public ReportUi {
   std::optional<FontChoice> AskFont(const FontRequest& request) override;
   Printer& ThePrinter() override;
 
-  QtPrinter& Printer() { return *printer_; }
+  QtPrinter& TheQtPrinter() { return *printer_; }
   void SetMainWindow(QWidget* mainWindow) { mainWindow_ = mainWindow; }
 
  private:
