@@ -58,6 +58,18 @@ struct AppState {
 
   std::array<std::string, 5> RecentFiles;
   std::string DebugFileName = "DEBUG.ZOV";
+
+  // The current case has never been given a name of the user's choosing (a new UNTITLED.ZOV):
+  // Save asks for one instead of writing the placeholder name.
+  bool NeverNamed = false;
+  // Lines used on the current printer page; 0 means no page is open.
+  std::int16_t PageLineCount = 0;
+  // A report of the current report run could not be produced (a computation input that is not
+  // a number); a silent run then ends with status 1.
+  bool ReportFailed = false;
+  // The status the process ends with: 0 success, 1 a failure of the run, 2 an unusable command
+  // line. EndProgram of a silent run never ends with 0.
+  int ExitStatus = 0;
 };
 
 }  // namespace corvala
