@@ -1,0 +1,113 @@
+#include "qel/textnum.h"
+
+#include <charconv>
+#include <clocale>
+#include <cmath>
+#include <limits>
+#include <string>
+
+#include "decimal.h"
+#include "qel/error.h"
+
+namespace qel {
+
+using detail::Int128;
+using detail::UInt128;
+
+namespace {
+
+detail::Decimal ParseOrMismatch(std::string_view text) {
+  detail::Decimal d;
+  if (!detail::ParseUserNumber(text, CurrentSeparators(), d))
+    throw QelError(err::kTypeMismatch, "");
+  return d;
+}
+
+template <typename Int>
+Int ToInteger(std::string_view text) {
+  detail::Decimal d = ParseOrMismatch(text);
+  const auto maxPositive = static_cast<UInt128>(std::numeric_limits<Int>::max());
+  UInt128 m = 0;
+  if (!detail::ScaledHalfEven(d, 0, maxPositive + 1, m) || (!d.negative && m > maxPositive))
+    throw QelError(err::kOverflow, "");
+  auto v = static_cast<std::int64_t>(m);
+  return static_cast<Int>(d.negative ? -v : v);
+}
+
+std::string_view Trimmed(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+  return s;
+}
+
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    char x = a[i], y = b[i];
+    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+    if (x != y) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+NumberSeparators CurrentSeparators() {
+  NumberSeparators seps;
+  const std::lconv* lc = std::localeconv();
+  seps.decimal = lc && lc->decimal_point && *lc->decimal_point ? lc->decimal_point : ".";
+  seps.thousands = lc && lc->thousands_sep ? lc->thousands_sep : "";
+  if (seps.thousands.empty() || seps.thousands == seps.decimal)
+    seps.thousands = seps.decimal == "," ? "." : ",";
+  return seps;
+}
+
+bool IsNumeric(std::string_view text) {
+  detail::Decimal d;
+  return detail::ParseUserNumber(text, CurrentSeparators(), d);
+}
+
+Currency ToCurrency(std::string_view text) {
+  return Currency::FromRaw(detail::CurrencyRaw(ParseOrMismatch(text)));
+}
+
+double ToDouble(std::string_view text) {
+  detail::Decimal d = ParseOrMismatch(text);
+  d.Normalize();
+  if (d.IsZero()) return d.negative ? -0.0 : 0.0;
+  std::string s = d.whole.empty() ? "0" : d.whole;
+  if (!d.frac.empty()) s += "." + d.frac;
+  double v = 0;
+  auto r = std::from_chars(s.data(), s.data() + s.size(), v);
+  if (r.ec == std::errc::result_out_of_range) {
+    // Too small to represent is zero; too large is an overflow.
+    if (!d.whole.empty()) throw QelError(err::kOverflow, "");
+    v = 0;
+  } else if (r.ec != std::errc() || !std::isfinite(v)) {
+    throw QelError(err::kOverflow, "");
+  }
+  return d.negative ? -v : v;
+}
+
+std::int16_t ToInt16(std::string_view text) {
+  return ToInteger<std::int16_t>(text);
+}
+std::int32_t ToInt32(std::string_view text) {
+  return ToInteger<std::int32_t>(text);
+}
+
+bool ToBool(std::string_view text) {
+  std::string_view t = Trimmed(text);
+  if (EqualsNoCase(t, "true")) return true;
+  if (EqualsNoCase(t, "false")) return false;
+  return !ParseOrMismatch(text).IsZero();
+}
+
+Currency InvariantCurrency(std::string_view text) {
+  detail::Decimal d;
+  if (!detail::ParseInvariantNumber(text, d)) throw QelError(err::kTypeMismatch, "");
+  return Currency::FromRaw(detail::CurrencyRaw(d));
+}
+
+}  // namespace qel
