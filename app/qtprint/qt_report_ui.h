@@ -6,9 +6,14 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
+
+#include <QPointer>
 
 #include "core/platform.h"
+#include "qtprint/frm_report_form.h"
 
+class QPrinter;
 class QWidget;
 
 namespace corvala {
@@ -38,10 +43,28 @@ class QtReportUi : public ReportUi {
   QtPrinter& TheQtPrinter() { return *printer_; }
   void SetMainWindow(QWidget* mainWindow) { mainWindow_ = mainWindow; }
 
+  // Prints without any dialog: every print job goes to PDF files (see QtPrinter) and the print
+  // dialog is not shown; each report run prints `copies` copies. The environment variables
+  // QEL_PRINT_PDF and QEL_PRINT_COPIES do the same when the object is made. An empty path goes
+  // back to the print dialog and the system printer.
+  void SetHeadlessPdf(const std::string& path, int copies = 1);
+  bool Headless() const { return headless_; }
+
+  // The print preview of one report, paginated by the same print manager as printing.
+  void Preview(ReportKind kind, QWidget* parent);
+  // Paints one report on `device` as one print job, as the preview does.
+  void PaintReport(ReportKind kind, QPrinter* device);
+
+  // The report windows that are open now.
+  std::vector<FrmReportForm*> OpenWindows() const;
+
  private:
   App& app_;
   QWidget* mainWindow_;
   std::unique_ptr<QtPrinter> printer_;
+  bool headless_ = false;
+  int headlessCopies_ = 1;
+  std::vector<QPointer<FrmReportForm>> windows_;
 };
 
 }  // namespace corvala

@@ -1,0 +1,33 @@
+// dlgRptChoices: which of the four reports to produce.
+#pragma once
+
+#include <QDialog>
+
+#include "core/platform.h"
+
+class QCheckBox;
+class QCloseEvent;
+
+namespace corvala {
+
+class DlgRptChoices : public QDialog {
+ public:
+  explicit DlgRptChoices(QWidget* parent = nullptr);
+
+  // Sets the check boxes, shows the dialog modally with `caption` as its title, centred on the
+  // screen. OK gives Ok with the boxes' values; the Cancel button or the Escape key give
+  // Cancelled; closing the window by its frame gives Closed.
+  ReportChoiceResult Ask(const std::string& caption, const ReportChecks& initial);
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  QCheckBox* chkRptInput_;
+  QCheckBox* chkW2Proforma_;
+  QCheckBox* chkTargeted_;
+  QCheckBox* chkPercentMethod_;
+  ReportChoiceOutcome outcome_ = ReportChoiceOutcome::Cancelled;
+};
+
+}  // namespace corvala

@@ -1,0 +1,184 @@
+#include "qtprint/qt_report_ui.h"
+
+#include <QFontDialog>
+#include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <cstdlib>
+#include <exception>
+#include <string>
+
+#include "core/app.h"
+#include "core/reports.h"
+#include "qel/error.h"
+#include "qtprint/dlg_rpt_choices.h"
+#include "qtprint/qt_printer.h"
+#include "qtprint/qt_text.h"
+
+namespace corvala {
+namespace {
+
+constexpr const char* kCopiesEnvironment = "QEL_PRINT_COPIES";
+
+int CopiesFromEnvironment() {
+  const char* text = std::getenv(kCopiesEnvironment);
+  if (text == nullptr || *text == '\0') {
+    return 1;
+  }
+  char* end = nullptr;
+  const long copies = std::strtol(text, &end, 10);
+  if (*end != '\0' || copies < 0 || copies > 999) {
+    return 1;
+  }
+  return static_cast<int>(copies);
+}
+
+void RunReportToPrinter(App& app, ReportKind kind) {
+  switch (kind) {
+    case ReportKind::Inputs:
+      Reports::RunIPReport(app, kToPrinter);
+      break;
+    case ReportKind::W2Proforma:
+      WithholdingReports::ReportW2Proforma(app, kToPrinter);
+      break;
+    case ReportKind::Targeted:
+      WithholdingReports::ReportTargetedWH(app, kToPrinter);
+      break;
+    case ReportKind::Percentage:
+      WithholdingReports::ReportPercent(app, kToPrinter);
+      break;
+    case ReportKind::Unknown:
+      return;
+  }
+  PrintManager::PrnManager2(app, -100, "", "", "");
+}
+
+}  // namespace
+
+QtReportUi::QtReportUi(App& app, QWidget* mainWindow)
+    : app_(app), mainWindow_(mainWindow), printer_(std::make_unique<QtPrinter>()) {
+  if (!printer_->PdfOutput().empty()) {
+    headless_ = true;
+    headlessCopies_ = CopiesFromEnvironment();
+  }
+}
+
+QtReportUi::~QtReportUi() {
+  // The windows call back into this object; none may outlive it.
+  for (const QPointer<FrmReportForm>& window : windows_) {
+    delete window.data();
+  }
+}
+
+void QtReportUi::SetHeadlessPdf(const std::string& path, int copies) {
+  printer_->SetPdfOutput(path);
+  headless_ = !path.empty();
+  headlessCopies_ = copies;
+}
+
+ReportChoiceResult QtReportUi::AskReports(const std::string& caption, const ReportChecks& initial) {
+  DlgRptChoices dialog(mainWindow_);
+  return dialog.Ask(caption, initial);
+}
+
+ReportWindow* QtReportUi::NewReportWindow() {
+  FrmReportForm::Actions actions;
+  actions.print = [this] { Reports::RunReports(app_, kToPrinter); };
+  actions.preview = [this](ReportKind kind, QWidget* window) { Preview(kind, window); };
+  auto* window = new FrmReportForm(std::move(actions));
+  std::erase_if(windows_, [](const QPointer<FrmReportForm>& w) { return w.isNull(); });
+  windows_.emplace_back(window);
+  return window;
+}
+
+std::vector<FrmReportForm*> QtReportUi::OpenWindows() const {
+  std::vector<FrmReportForm*> open;
+  for (const QPointer<FrmReportForm>& window : windows_) {
+    if (!window.isNull()) {
+      open.push_back(window.data());
+    }
+  }
+  return open;
+}
+
+int QtReportUi::AskCopies(const std::string& title) {
+  if (headless_) {
+    return headlessCopies_;
+  }
+  QPrinter& device = printer_->Device();
+  QPrintDialog dialog(&device, mainWindow_);
+  dialog.setWindowTitle(qtprint::ToQString(title));
+  dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
+  dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
+  dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
+  // Without any printer installed, printing to a file is the only way to print at all.
+  dialog.setOption(QAbstractPrintDialog::PrintToFile, QPrinterInfo::availablePrinters().isEmpty());
+  if (dialog.exec() != QDialog::Accepted) {
+    return 0;
+  }
+  // The program prints each copy as a job of its own.
+  const int copies = std::max(1, device.copyCount());
+  device.setCopyCount(1);
+  if (device.outputFormat() == QPrinter::PdfFormat && !device.outputFileName().isEmpty()) {
+    // One file per copy instead of each copy overwriting the last.
+    printer_->SetPdfOutput(qtprint::ToStdString(device.outputFileName()));
+  } else {
+    printer_->SetPdfOutput("");
+  }
+  return copies;
+}
+
+std::optional<FontChoice> QtReportUi::AskFont(const FontRequest& request) {
+  QFont initial(qtprint::ToQString(request.name));
+  if (request.size > 0) {
+    initial.setPointSizeF(request.size);
+  }
+  initial.setBold(request.bold);
+  QFontDialog dialog(initial, mainWindow_);
+  dialog.setOption(QFontDialog::MonospacedFonts, true);
+  if (dialog.exec() != QDialog::Accepted) {
+    return std::nullopt;
+  }
+  const QFont chosen = dialog.selectedFont();
+  FontChoice choice;
+  choice.name = qtprint::ToStdString(chosen.family());
+  choice.size = static_cast<float>(chosen.pointSizeF());
+  return choice;
+}
+
+Printer& QtReportUi::ThePrinter() {
+  return *printer_;
+}
+
+void QtReportUi::PaintReport(ReportKind kind, QPrinter* device) {
+  printer_->RedirectTo(device);
+  try {
+    RunReportToPrinter(app_, kind);
+  } catch (...) {
+    printer_->RedirectTo(nullptr);
+    throw;
+  }
+  printer_->RedirectTo(nullptr);
+}
+
+void QtReportUi::Preview(ReportKind kind, QWidget* parent) {
+  if (kind == ReportKind::Unknown) {
+    return;
+  }
+  QPrintPreviewDialog dialog(&printer_->Device(), parent);
+  dialog.setWindowTitle(QStringLiteral("Print Preview"));
+  QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
+                   [this, kind, &dialog](QPrinter* device) {
+                     try {
+                       PaintReport(kind, device);
+                     } catch (const std::exception& error) {
+                       QMessageBox::warning(&dialog, QStringLiteral("Print Preview"),
+                                            qtprint::ToQString(error.what()));
+                     }
+                   });
+  dialog.exec();
+}
+
+}  // namespace corvala
