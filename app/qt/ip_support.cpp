@@ -1,0 +1,185 @@
+#include "qt/ip_support.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTabWidget>
+#include <QTextEdit>
+#include <vector>
+
+#include "core/app.h"
+#include "core/errors.h"
+#include "core/file_operations.h"
+#include "ostrand/wh_bus_obj.h"
+#include "qel/error.h"
+#include "qel/textnum.h"
+#include "qt/control_extend.h"
+#include "qt/frm_ip.h"
+
+namespace corvala::IPSupport {
+
+namespace {
+
+// The parent window for the form: the main window when the platform's view is a widget.
+QWidget* MainWidget(App& app) {
+  return dynamic_cast<QWidget*>(app.platform.window);
+}
+
+// Recomputes one computation and shows `result()` in `label`. An input of the computation that
+// is not a number (an empty one included) clears the label and says so in txtHelp; the user goes
+// on. Other failures go to the error reporter.
+template <typename Compute, typename Result>
+void ShowResult(App& app, frmIP& form, QLabel* label, const std::vector<QLineEdit*>& inputs,
+                const char* location, Compute compute, Result result) {
+  ostrand::_WhBusObj& object = form.Object();
+  for (QLineEdit* box : inputs) {
+    if (!qel::IsNumeric(ostrand::GetProperty(object, frmIP::PropertyOf(box)))) {
+      label->clear();
+      form.SetInputProblem(
+          QString("\"%1\" needs to be a number. Enter a number there to see the result.")
+              .arg(form.InputCaption(box)));
+      return;
+    }
+  }
+  try {
+    compute(object);
+    label->setText(QString::fromStdString(result(object)));
+    form.SetInputProblem(QString());
+  } catch (const std::exception&) {
+    const qel::QelError error = qel::CurrentError();
+    if (error.number() == qel::err::kTypeMismatch) {
+      label->clear();
+      form.SetInputProblem("An input of this computation needs to be a number.");
+      return;
+    }
+    ReportThroughReporter(app, error, location);
+  }
+}
+
+const char* TabName(int tab) {
+  switch (tab) {
+    case 1:
+      return "W-2 Proforma";
+    case 2:
+      return "Targeted Withholding";
+    case 3:
+      return "Percentage Method";
+    default:
+      return "INVALID TAB";
+  }
+}
+
+}  // namespace
+
+void InitIP(App& app) {
+  Trap(
+      [&] {
+        frmIP form(app, MainWidget(app));
+        form.LoadFromObject();
+        ControlExtend::CenterForm(&form);
+        SetInitialIP(app, form);
+        form.exec();
+      },
+      [&](const qel::QelError& error) { ReportFatalError(app, error, "InitIP"); });
+}
+
+void SetInitialIP(App& app, frmIP& form) {
+  Trap([&] { form.lblFilename->setText(QString::fromStdString(app.state.CurrentFile)); },
+       [&](const qel::QelError& error) { ReportFatalError(app, error, "SetInitialIP"); });
+}
+
+void ChkTab(App& app, frmIP& form) {
+  Trap(
+      [&] {
+        const int tab = form.vsTabIP->currentIndex();
+        if (tab == 0) return;
+        if (tab == static_cast<int>(form.Object().enumComputationType()) + 1) return;
+        const std::string chosen = form.Object().GetCompType();
+        const std::string text =
+            "You selected the " + chosen + " computation (General tab). " + "You are at the " +
+            TabName(tab) + " input tab. Please either " + "go to the " + chosen +
+            " input tab, or change " +
+            "the type of computation that you want to make at the General tab.";
+        app.platform.dialogs->MessageBox(text, Buttons::OK, Icon::Exclamation, "WARNING!");
+      },
+      [&](const qel::QelError& error) { ReportThroughReporter(app, error, "IPSupport.ChkTab"); });
+}
+
+void SyncFrequency(App& app, frmIP& form, int index) {
+  Trap(
+      [&] {
+        for (QListWidget* list :
+             {form.lstFreqPercent, form.lstFreqProforma, form.lstFreqTargeted}) {
+          if (list->currentRow() != index) list->setCurrentRow(index);
+        }
+        form.Object().enumFrequency(static_cast<ostrand::eFrequency>(index));
+      },
+      [&](const qel::QelError& error) {
+        ReportThroughReporter(app, error, "IPSupport.SyncFrequency");
+      });
+}
+
+void ShowProformaWH(App& app, frmIP& form) {
+  ShowResult(
+      app, form, form.lblAnnualWHProforma,
+      {form.txtAnnualWages, form.txtAllowancesProforma, form.txtAddWagePerChkProforma},
+      "IPSupport.ShowProformaWH", [](ostrand::_WhBusObj& o) { o.CalcProforma(); },
+      [](ostrand::_WhBusObj& o) { return o.sPerYrWHProforma(); });
+}
+
+void ShowTargeted(App& app, frmIP& form) {
+  ShowResult(
+      app, form, form.lblWHShort,
+      {form.txtWages4RestOfYrTargeted, form.txtPayPerLeftTargeted, form.txtTargWH4RestOfYrTargeted,
+       form.txtAllowancesTargeted, form.txtAddWagePerChkTargeted},
+      "IPSupport.ShowTargeted", [](ostrand::_WhBusObj& o) { o.CalcTargeted(); },
+      [](ostrand::_WhBusObj& o) { return o.sShortage4Yr(); });
+}
+
+void ShowPercentMethWH(App& app, frmIP& form) {
+  ShowResult(
+      app, form, form.lblWHPercentMethod, {form.txtWagesPercent, form.txtAllowancesPercent},
+      "IPSupport.ShowPercentMethWH", [](ostrand::_WhBusObj& o) { o.CalcWH4Paycheck(); },
+      [](ostrand::_WhBusObj& o) { return o.sWHPercentMethod(); });
+}
+
+bool GetInputs(App& app, frmIP& form) {
+  return Trap(
+      [&] {
+        ostrand::_WhBusObj& object = form.Object();
+        const int choice = form.lstComputationChoice->currentRow();
+        if (choice >= 0) object.enumComputationType(static_cast<ostrand::eComputationType>(choice));
+        QListWidget* frequency = nullptr;
+        QCheckBox* unmarried = nullptr;
+        switch (object.enumComputationType()) {
+          case ostrand::proforma:
+            frequency = form.lstFreqProforma;
+            unmarried = form.chkUnmarriedProforma;
+            break;
+          case ostrand::targeted:
+            frequency = form.lstFreqTargeted;
+            unmarried = form.chkUnmarriedTargeted;
+            break;
+          case ostrand::Percent:
+            frequency = form.lstFreqPercent;
+            unmarried = form.chkUnmarriedPercent;
+            break;
+        }
+        if (frequency && frequency->currentRow() >= 0) {
+          object.enumFrequency(static_cast<ostrand::eFrequency>(frequency->currentRow()));
+        }
+        if (unmarried) object.IsSingle(unmarried->isChecked());
+        if (!FileOperations::Save(app, app.state.CurrentFile)) return false;
+        try {
+          object.CalcWH4Paycheck();
+        } catch (const qel::QelError& error) {
+          // Wages that are not a number: the inputs are saved; there is just no result yet.
+          if (error.number() != qel::err::kTypeMismatch) throw;
+        }
+        return true;
+      },
+      [&](const qel::QelError& error) { ReportFatalError(app, error, "GetInputs"); });
+}
+
+}  // namespace corvala::IPSupport

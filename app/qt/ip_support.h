@@ -1,0 +1,32 @@
+// The routines behind the input form: showing it, the tab check, the frequency lists kept in
+// step, the three recomputations and the gathering of the inputs on OK.
+#pragma once
+
+namespace corvala {
+
+struct App;
+class frmIP;
+
+namespace IPSupport {
+
+// Loads the form, centres it, shows the file name and shows it modally.
+void InitIP(App& app);
+// Shows CurrentFile in lblFilename.
+void SetInitialIP(App& app, frmIP& form);
+// Warns when the current tab does not belong to the chosen computation.
+void ChkTab(App& app, frmIP& form);
+// Puts the three frequency lists on `index` and sets enumFrequency to it.
+void SyncFrequency(App& app, frmIP& form, int index);
+// Recompute one computation and show its main result on its tab. When an input of that
+// computation is not a number, the result label is cleared and txtHelp names the input.
+void ShowProformaWH(App& app, frmIP& form);
+void ShowTargeted(App& app, frmIP& form);
+void ShowPercentMethWH(App& app, frmIP& form);
+// OK: takes the chosen computation's frequency and marital status into the object, saves the
+// inputs to the current file (asking for a name first when the case has none) and runs the
+// percentage method once. Returns false when the user cancelled the naming of the file, so the
+// form stays open.
+bool GetInputs(App& app, frmIP& form);
+
+}  // namespace IPSupport
+}  // namespace corvala

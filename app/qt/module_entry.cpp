@@ -1,0 +1,62 @@
+// The interactive module libCorvalaQt.so: creates the application object and the Qt platform,
+// runs the interactive start-up course and then the event loop.
+#include <QApplication>
+#include <QDateTime>
+#include <memory>
+
+#include "core/app.h"
+#include "core/interactive.h"
+#include "core/main_mod.h"
+#include "core/preferences.h"
+#include "qt/frm_main.h"
+#include "qt/hooks.h"
+#include "qt/icons.h"
+#include "qt/qt_platform.h"
+#ifdef QEL_HAVE_QTPRINT
+#include "qtprint/qt_report_ui.h"
+#endif
+
+namespace {
+int gArgc = 0;  // QApplication keeps a reference to its argument count
+}
+
+extern "C" __attribute__((visibility("default"))) int CorvalaRunInteractive(corvala::App& app,
+                                                                            int argc, char** argv) {
+  using namespace corvala;
+  const long long startMs = QDateTime::currentMSecsSinceEpoch();
+  gArgc = argc;
+  QApplication application(gArgc, argv);
+  QApplication::setApplicationName(kProgramTitle);
+  QApplication::setOrganizationName(kProgramTitle);
+  QApplication::setWindowIcon(ProgramIcon());
+
+  QtDialogs dialogs(app);
+  frmMain mainWindow(app);
+  mainWindow.SetDialogs(&dialogs);
+  LazyIniStore preferences([&app] {
+    return app.state.IniFile.empty() ? Preferences::PreferencesFilePath(app) : app.state.IniFile;
+  });
+  std::unique_ptr<QtSettingsStore> userSettings = QtSettingsStore::PerUser(kProgramTitle);
+  QtClock clock;
+  QtProcess process;
+  process.AddStore(&preferences);
+  process.AddStore(userSettings.get());
+#ifdef QEL_HAVE_QTPRINT
+  QtReportUi reports(app, &mainWindow);
+  app.platform.reports = &reports;
+#endif
+
+  app.platform.dialogs = &dialogs;
+  app.platform.window = &mainWindow;
+  app.platform.preferences = &preferences;
+  app.platform.userSettings = userSettings.get();
+  app.platform.clock = &clock;
+  app.platform.process = &process;
+
+  MainMod::RunInteractive(app);
+  if (AutoRun()) RunAutoCourse(app, &mainWindow, startMs);
+  const int status = QApplication::exec();
+  process.Flush();
+  app.platform = Platform{};
+  return status;
+}

@@ -1,0 +1,285 @@
+#include "qt/qt_platform.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTime>
+#include <QTimer>
+#include <QUrl>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+#include "core/app.h"
+#include "qt/hooks.h"
+#include "qt/ip_support.h"
+#include "qt/small_forms.h"
+
+namespace corvala {
+
+namespace {
+
+QString Q(const std::string& text) {
+  return QString::fromStdString(text);
+}
+
+// Runs a dialog modally; in an automatic run the dialog is photographed and answered by
+// `autoAnswer` as soon as it is on the screen.
+template <typename D, typename F>
+int ExecDialog(D& dialog, const QString& picture, F autoAnswer) {
+  if (AutoRun()) {
+    QTimer::singleShot(0, &dialog, [&dialog, picture, autoAnswer] {
+      if (!picture.isEmpty()) Snap(&dialog, picture);
+      autoAnswer();
+    });
+  }
+  return dialog.exec();
+}
+
+}  // namespace
+
+QStringList QtFileFilters(const std::string& filter) {
+  const QStringList parts = Q(filter).split('|');
+  QStringList result;
+  for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+    QString description = parts[i].trimmed();
+    const QString pattern = parts[i + 1].trimmed();
+    if (description.isEmpty() && pattern.isEmpty()) continue;
+    // "Data Files(*.ZOV)": the pattern shown in the description is given again below.
+    const qsizetype paren = description.indexOf('(');
+    if (paren > 0 && description.endsWith(')')) description = description.left(paren).trimmed();
+    QStringList globs;
+    for (const QString& glob : pattern.split(';', Qt::SkipEmptyParts)) {
+      const QString g = glob.trimmed();
+      if (g == "*.*" || g == "*") {
+        globs << "*";
+        continue;
+      }
+      for (const QString& variant : {g, g.toLower(), g.toUpper()}) {
+        if (!globs.contains(variant)) globs << variant;
+      }
+    }
+    result << QString("%1 (%2)").arg(description, globs.join(' '));
+  }
+  return result;
+}
+
+// ---------------------------------------------------------------------------------------------
+
+QtSettingsStore::QtSettingsStore(std::unique_ptr<QSettings> settings)
+    : settings_(std::move(settings)) {}
+QtSettingsStore::~QtSettingsStore() = default;
+
+std::unique_ptr<QtSettingsStore> QtSettingsStore::IniFile(const std::string& path) {
+  return std::make_unique<QtSettingsStore>(
+      std::make_unique<QSettings>(Q(path), QSettings::IniFormat));
+}
+
+std::unique_ptr<QtSettingsStore> QtSettingsStore::PerUser(const std::string& programTitle) {
+  return std::make_unique<QtSettingsStore>(std::make_unique<QSettings>(
+      QSettings::NativeFormat, QSettings::UserScope, Q(programTitle), Q(programTitle)));
+}
+
+std::string QtSettingsStore::Read(const std::string& section, const std::string& key,
+                                  const std::string& defaultValue) {
+  const QVariant value = settings_->value(Q(section) + "/" + Q(key));
+  if (!value.isValid()) return defaultValue;
+  // A value holding a comma reads back as a list; join it again as it was written.
+  if (value.typeId() == QMetaType::QStringList) return value.toStringList().join(',').toStdString();
+  return value.toString().toStdString();
+}
+
+void QtSettingsStore::Write(const std::string& section, const std::string& key,
+                            const std::string& value) {
+  settings_->setValue(Q(section) + "/" + Q(key), Q(value));
+}
+
+void QtSettingsStore::Sync() {
+  settings_->sync();
+}
+
+LazyIniStore::LazyIniStore(std::function<std::string()> path) : path_(std::move(path)) {}
+LazyIniStore::~LazyIniStore() = default;
+
+QtSettingsStore& LazyIniStore::Store() {
+  const std::string path = path_();
+  if (!store_ || path != openPath_) {
+    if (store_) store_->Sync();
+    store_ = QtSettingsStore::IniFile(path);
+    openPath_ = path;
+  }
+  return *store_;
+}
+
+std::string LazyIniStore::Read(const std::string& section, const std::string& key,
+                               const std::string& defaultValue) {
+  return Store().Read(section, key, defaultValue);
+}
+
+void LazyIniStore::Write(const std::string& section, const std::string& key,
+                         const std::string& value) {
+  Store().Write(section, key, value);
+}
+
+void LazyIniStore::Sync() {
+  if (store_) store_->Sync();
+}
+
+std::int32_t QtClock::SecondsSinceMidnight() {
+  return static_cast<std::int32_t>(
+      std::lround(QTime::currentTime().msecsSinceStartOfDay() / 1000.0));
+}
+
+void QtProcess::Flush() {
+  for (LazyIniStore* store : lazyStores_) store->Sync();
+  for (QtSettingsStore* store : stores_) store->Sync();
+}
+
+void QtProcess::Exit(int status) {
+  Flush();
+  std::fflush(stdout);
+  std::fflush(stderr);
+  std::_Exit(status);
+}
+
+// ---------------------------------------------------------------------------------------------
+
+QtDialogs::QtDialogs(App& app) : app_(app) {}
+
+Answer QtDialogs::MessageBox(const std::string& text, Buttons buttons, Icon icon,
+                             const std::string& title) {
+  QMessageBox box(parent_);
+  box.setObjectName("msgBox");
+  box.setWindowTitle(Q(title));
+  box.setText(Q(text));
+  switch (icon) {
+    case Icon::None:
+      box.setIcon(QMessageBox::NoIcon);
+      break;
+    case Icon::Critical:
+      box.setIcon(QMessageBox::Critical);
+      break;
+    case Icon::Question:
+      box.setIcon(QMessageBox::Question);
+      break;
+    case Icon::Exclamation:
+      box.setIcon(QMessageBox::Warning);
+      break;
+    case Icon::Information:
+      box.setIcon(QMessageBox::Information);
+      break;
+  }
+  QMessageBox::StandardButton closed = QMessageBox::Ok;
+  switch (buttons) {
+    case Buttons::OK:
+      box.setStandardButtons(QMessageBox::Ok);
+      closed = QMessageBox::Ok;
+      break;
+    case Buttons::OKCancel:
+      box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+      closed = QMessageBox::Cancel;
+      break;
+    case Buttons::YesNo:
+      box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+      closed = QMessageBox::No;
+      break;
+    case Buttons::YesNoCancel:
+      box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+      closed = QMessageBox::Cancel;
+      break;
+  }
+  box.setEscapeButton(closed);
+  // An automatic run goes on without saving: No where there is a No, else OK.
+  const QMessageBox::StandardButton automatic =
+      box.standardButtons() & QMessageBox::No ? QMessageBox::No : QMessageBox::Ok;
+  const int result = ExecDialog(box, QString(), [&box, automatic] { box.done(automatic); });
+  switch (result) {
+    case QMessageBox::Ok:
+      return Answer::OK;
+    case QMessageBox::Yes:
+      return Answer::Yes;
+    case QMessageBox::No:
+      return Answer::No;
+    case QMessageBox::Cancel:
+      return Answer::Cancel;
+    default:
+      break;
+  }
+  switch (closed) {
+    case QMessageBox::No:
+      return Answer::No;
+    case QMessageBox::Cancel:
+      return Answer::Cancel;
+    default:
+      return Answer::OK;
+  }
+}
+
+std::optional<std::string> QtDialogs::AskFile(const FileDialogRequest& request, bool save) {
+  QFileDialog dialog(parent_, Q(request.title));
+  dialog.setObjectName("dlgCommonDialog");
+  dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+  dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  // A name typed for a file that does not exist is handed back on Open too; the program itself
+  // tells the user that the file does not exist.
+  dialog.setFileMode(QFileDialog::AnyFile);
+  dialog.setNameFilters(QtFileFilters(request.filter));
+  QString suffix = Q(request.defaultExtension);
+  while (suffix.startsWith('.')) suffix.remove(0, 1);
+  dialog.setDefaultSuffix(suffix);
+  QString folder = Q(request.initialFolder);
+  if (folder.isEmpty() || !QFileInfo(folder).isDir()) folder = Q(defaultFolder_);
+  if (!folder.isEmpty() && QFileInfo(folder).isDir()) dialog.setDirectory(folder);
+  if (!request.presetName.empty()) dialog.selectFile(Q(request.presetName));
+  if (ExecDialog(dialog, QString(), [&dialog] { dialog.reject(); }) != QDialog::Accepted) {
+    return std::nullopt;
+  }
+  const QStringList files = dialog.selectedFiles();
+  if (files.isEmpty()) return std::string();
+  return QDir::toNativeSeparators(files.first()).toStdString();
+}
+
+std::optional<std::string> QtDialogs::AskOpenFile(const FileDialogRequest& request) {
+  return AskFile(request, false);
+}
+
+std::optional<std::string> QtDialogs::AskSaveFile(const FileDialogRequest& request) {
+  return AskFile(request, true);
+}
+
+std::int16_t QtDialogs::ShowErrorWarning(const std::string& message) {
+  frmError form(message, parent_);
+  ExecDialog(form, "frmError", [&form] { form.reject(); });
+  return form.DontShowValue();
+}
+
+void QtDialogs::ShowFinalScreen(const std::string& caption, const std::string& text) {
+  frmFinal form(caption, text, parent_);
+  ExecDialog(form, "frmFinal", [&form] { form.accept(); });
+}
+
+void QtDialogs::ShowAbout() {
+  frmAbout form(HelpSupport::GetAboutTexts(app_), parent_);
+  ExecDialog(form, "frmAbout", [&form] { form.accept(); });
+}
+
+std::int16_t QtDialogs::AskStartChoice() {
+  frmStartUp form(parent_);
+  ExecDialog(form, "frmStartUp", [&form] { form.reject(); });
+  return form.Choice();
+}
+
+void QtDialogs::ShowInputForm() {
+  IPSupport::InitIP(app_);
+}
+
+void QtDialogs::OpenDocument(const std::string& path) {
+  QDesktopServices::openUrl(QUrl::fromLocalFile(Q(path)));
+}
+
+}  // namespace corvala

@@ -1,0 +1,109 @@
+// Qt implementations of the platform interfaces the program's logic calls: message boxes and
+// file dialogs, the small modal forms, the preferences file and the per-user settings store,
+// the clock and the end of the process.
+#pragma once
+
+#include <QStringList>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/platform.h"
+
+class QSettings;
+class QWidget;
+
+namespace corvala {
+
+struct App;
+
+// The program's file-dialog filter ("Data Files(*.ZOV)|*.ZOV|All Files(*.*)|*.*||") in Qt's
+// syntax: one entry per description/pattern pair, patterns matched in either letter case, and
+// "*.*" meaning every file, dotted or not.
+QStringList QtFileFilters(const std::string& filter);
+
+// A section/key store kept in a QSettings object.
+class QtSettingsStore : public SettingsStore {
+ public:
+  // The preferences file: an INI file at `path`.
+  static std::unique_ptr<QtSettingsStore> IniFile(const std::string& path);
+  // The per-user settings store named after the program title.
+  static std::unique_ptr<QtSettingsStore> PerUser(const std::string& programTitle);
+
+  explicit QtSettingsStore(std::unique_ptr<QSettings> settings);
+  ~QtSettingsStore() override;
+
+  std::string Read(const std::string& section, const std::string& key,
+                   const std::string& defaultValue) override;
+  void Write(const std::string& section, const std::string& key, const std::string& value) override;
+  void Sync();
+  QSettings& Settings() { return *settings_; }
+
+ private:
+  std::unique_ptr<QSettings> settings_;
+};
+
+// A preferences store that opens its file on first use, so the path the logic computes at
+// start-up (AppState::IniFile) decides where the file lives.
+class LazyIniStore : public SettingsStore {
+ public:
+  explicit LazyIniStore(std::function<std::string()> path);
+  ~LazyIniStore() override;
+  std::string Read(const std::string& section, const std::string& key,
+                   const std::string& defaultValue) override;
+  void Write(const std::string& section, const std::string& key, const std::string& value) override;
+  void Sync();
+
+ private:
+  QtSettingsStore& Store();
+  std::function<std::string()> path_;
+  std::string openPath_;
+  std::unique_ptr<QtSettingsStore> store_;
+};
+
+class QtClock : public Clock {
+ public:
+  std::int32_t SecondsSinceMidnight() override;
+};
+
+// Writes the settings stores to disk and ends the process at once.
+class QtProcess : public Process {
+ public:
+  void AddStore(LazyIniStore* store) { lazyStores_.push_back(store); }
+  void AddStore(QtSettingsStore* store) { stores_.push_back(store); }
+  [[noreturn]] void Exit(int status) override;
+  void Flush();
+
+ private:
+  std::vector<LazyIniStore*> lazyStores_;
+  std::vector<QtSettingsStore*> stores_;
+};
+
+// Message boxes, file dialogs and the program's small forms, parented to the main window.
+class QtDialogs : public Dialogs {
+ public:
+  explicit QtDialogs(App& app);
+  void SetParentWindow(QWidget* parent) { parent_ = parent; }
+  // The folder the file dialogs start in when the request names none.
+  void SetDefaultFolder(const std::string& folder) { defaultFolder_ = folder; }
+
+  Answer MessageBox(const std::string& text, Buttons buttons, Icon icon,
+                    const std::string& title) override;
+  std::optional<std::string> AskOpenFile(const FileDialogRequest& request) override;
+  std::optional<std::string> AskSaveFile(const FileDialogRequest& request) override;
+  std::int16_t ShowErrorWarning(const std::string& message) override;
+  void ShowFinalScreen(const std::string& caption, const std::string& text) override;
+  void ShowAbout() override;
+  std::int16_t AskStartChoice() override;
+  void ShowInputForm() override;
+  void OpenDocument(const std::string& path) override;
+
+ private:
+  std::optional<std::string> AskFile(const FileDialogRequest& request, bool save);
+  App& app_;
+  QWidget* parent_ = nullptr;
+  std::string defaultFolder_;
+};
+
+}  // namespace corvala
