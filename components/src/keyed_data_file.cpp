@@ -1,0 +1,236 @@
+#include "qel/keyed_data_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <random>
+
+#include "file_cache.h"
+#include "ini_document.h"
+#include "qel/error.h"
+
+namespace qel {
+
+namespace {
+
+constexpr const char* kReadSource = "KeyedDataFile.ReadValue";
+constexpr const char* kWriteSource = "KeyedDataFile.WriteValue";
+
+[[noreturn]] void Fail(long number, const char* source, std::string description) {
+  throw QelError(number, source, std::move(description));
+}
+
+// Names may not hold what would end or change the meaning of their line.
+void CheckName(std::string_view what, std::string_view name) {
+  std::string_view t = ini::TrimBlanks(name);
+  std::string quoted = "\"" + std::string(name) + "\"";
+  if (t.empty())
+    Fail(err::kInvalidCall, kWriteSource, "The " + std::string(what) + " name is empty");
+  if (name.find_first_of(std::string_view("]=\r\n\0", 5)) != std::string_view::npos)
+    Fail(err::kInvalidCall, kWriteSource,
+         "The " + std::string(what) + " name " + quoted +
+             " holds \"]\", \"=\", a line break or a NUL character, which a data file cannot hold");
+  if (t.front() == ';' || t.front() == '[')
+    Fail(err::kInvalidCall, kWriteSource,
+         "The " + std::string(what) + " name " + quoted + " begins with \";\" or \"[\"");
+}
+
+void CheckValue(std::string_view value) {
+  if (value.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos)
+    Fail(err::kInvalidCall, kWriteSource,
+         "The value holds a line break or a NUL character, which a data file cannot hold");
+}
+
+std::string KeyLine(std::string_view key, std::string_view value) {
+  return std::string(ini::TrimBlanks(key)) + "=" + ini::EncodeValue(value);
+}
+
+std::string ReadAll(int fd, bool& ok) {
+  std::string bytes;
+  char buf[65536];
+  ok = true;
+  while (true) {
+    ssize_t n = ::read(fd, buf, sizeof buf);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      ok = false;
+      break;
+    }
+    if (n == 0) break;
+    bytes.append(buf, static_cast<std::size_t>(n));
+  }
+  return bytes;
+}
+
+bool WriteAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    ssize_t n = ::write(fd, bytes.data(), bytes.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    bytes.remove_prefix(static_cast<std::size_t>(n));
+  }
+  return true;
+}
+
+// Replaces `target` by `bytes`: a temporary file in the same folder, flushed, then renamed over
+// the original. On failure the original is untouched and the temporary removed.
+void ReplaceFile(const std::string& target, std::string_view bytes, const struct stat* original) {
+  std::filesystem::path targetPath(target);
+  std::filesystem::path folder = targetPath.parent_path();
+  if (folder.empty()) folder = ".";
+  static std::atomic<unsigned> counter{0};
+  std::random_device rd;
+  std::string temp;
+  int fd = -1;
+  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+    temp = (folder / ("." + targetPath.filename().string() + ".tmp" + std::to_string(::getpid()) +
+                      "." + std::to_string(counter++) + "." + std::to_string(rd() % 100000)))
+               .string();
+    fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0 && errno != EEXIST) break;
+  }
+  if (fd < 0) {
+    int e = errno;
+    struct stat st {};
+    if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+      Fail(76, kWriteSource, "Path not found: the folder of " + target + " does not exist");
+    Fail(err::kPathFileAccess, kWriteSource,
+         "Cannot write " + target + ": " + std::string(std::strerror(e)));
+  }
+  int e = 0;
+  if (!WriteAll(fd, bytes)) e = errno ? errno : EIO;
+  if (e == 0 && original != nullptr && ::fchmod(fd, original->st_mode & 07777) != 0) e = errno;
+  if (e == 0 && ::fsync(fd) != 0) e = errno;
+  if (::close(fd) != 0 && e == 0) e = errno;
+  if (e == 0 && ::rename(temp.c_str(), target.c_str()) != 0) e = errno;
+  if (e != 0) {
+    ::unlink(temp.c_str());
+    Fail(err::kPathFileAccess, kWriteSource,
+         "Cannot write " + target + ": " + std::string(std::strerror(e)));
+  }
+  int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dirFd >= 0) {
+    ::fsync(dirFd);
+    ::close(dirFd);
+  }
+}
+
+}  // namespace
+
+void KeyedDataFile::SetFileName(std::string_view path) {
+  path_ = std::string(path);
+}
+
+std::string KeyedDataFile::ReadValue(std::string_view section, std::string_view key,
+                                     std::string_view defaultValue) const {
+  cache::Lookup found = cache::Get(path_);
+  if (found.status == cache::Status::kMissing) return std::string(defaultValue);
+  if (found.status == cache::Status::kUnreadable)
+    Fail(err::kPathFileAccess, kReadSource, "Cannot read " + path_ + ": " + found.problem);
+  if (!found.file->problem.empty())
+    Fail(err::kPathFileAccess, kReadSource,
+         "The file " + path_ + " is not a file of sections and keys (" + found.file->problem + ")");
+  const cache::Section* s = found.file->Find(section);
+  if (s == nullptr) return std::string(defaultValue);
+  auto it = s->values.find(ini::Folded(ini::TrimBlanks(key)));
+  return it == s->values.end() ? std::string(defaultValue) : it->second;
+}
+
+void KeyedDataFile::WriteValue(std::string_view section, std::string_view key,
+                               std::string_view value) {
+  CheckName("section", section);
+  CheckName("key", key);
+  CheckValue(value);
+  if (path_.empty()) Fail(err::kPathFileAccess, kWriteSource, "No file name was given");
+
+  // Write through a symbolic link to the file it names, so the link survives.
+  std::string target = path_;
+  struct stat lst {};
+  if (::lstat(path_.c_str(), &lst) == 0 && S_ISLNK(lst.st_mode)) {
+    std::error_code ec;
+    std::filesystem::path resolved = std::filesystem::weakly_canonical(path_, ec);
+    if (!ec) target = resolved.string();
+  }
+
+  ini::Document doc;
+  struct stat st {};
+  bool exists = false;
+  int fd = ::open(target.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd >= 0) {
+    bool ok = ::fstat(fd, &st) == 0 && !S_ISDIR(st.st_mode);
+    int e = ok ? 0 : (errno ? errno : EISDIR);
+    std::string bytes;
+    if (ok) {
+      bytes = ReadAll(fd, ok);
+      if (!ok) e = errno;
+    }
+    ::close(fd);
+    if (!ok)
+      Fail(err::kPathFileAccess, kWriteSource,
+           "Cannot read " + path_ + ": " + std::string(std::strerror(e ? e : EIO)));
+    std::size_t badLine = 0;
+    std::string reason;
+    if (!ini::Parse(bytes, doc, badLine, reason))
+      Fail(err::kPathFileAccess, kWriteSource,
+           "The file " + path_ + " is not a file of sections and keys (line " +
+               std::to_string(badLine) + ": " + reason + "); it was left unchanged");
+    exists = true;
+  } else if (errno != ENOENT) {
+    int e = errno;
+    if (e == ENOTDIR)
+      Fail(76, kWriteSource, "Path not found: the folder of " + path_ + " does not exist");
+    Fail(err::kPathFileAccess, kWriteSource, "Cannot read " + path_ + ": " + std::strerror(e));
+  }
+
+  std::string foldedSection = ini::Folded(ini::TrimBlanks(section));
+  std::string foldedKey = ini::Folded(ini::TrimBlanks(key));
+  std::string newLine = KeyLine(key, value);
+  // The first section of that name holds the value; a later duplicate is never read.
+  std::size_t sectionAt = doc.lines.size();
+  for (std::size_t i = 0; i < doc.lines.size(); ++i) {
+    if (doc.lines[i].kind == ini::Line::kSection &&
+        ini::Folded(doc.lines[i].name) == foldedSection) {
+      sectionAt = i;
+      break;
+    }
+  }
+  ini::Line keyLine;
+  keyLine.kind = ini::Line::kKey;
+  keyLine.text = newLine;
+  if (sectionAt == doc.lines.size()) {
+    ini::Line header;
+    header.kind = ini::Line::kSection;
+    header.text = "[" + std::string(ini::TrimBlanks(section)) + "]";
+    doc.lines.push_back(header);
+    doc.lines.push_back(keyLine);
+  } else {
+    std::size_t insertAt = sectionAt + 1;
+    bool replaced = false;
+    for (std::size_t i = sectionAt + 1; i < doc.lines.size(); ++i) {
+      const ini::Line& l = doc.lines[i];
+      if (l.kind == ini::Line::kSection) break;
+      if (l.kind != ini::Line::kKey) continue;
+      if (ini::Folded(l.name) == foldedKey) {
+        doc.lines[i] = keyLine;
+        replaced = true;
+        break;
+      }
+      insertAt = i + 1;
+    }
+    if (!replaced)
+      doc.lines.insert(doc.lines.begin() + static_cast<std::ptrdiff_t>(insertAt), keyLine);
+  }
+
+  cache::Invalidate(path_);
+  cache::Invalidate(target);
+  ReplaceFile(target, ini::Serialize(doc), exists ? &st : nullptr);
+  cache::Invalidate(path_);
+  cache::Invalidate(target);
+}
+
+}  // namespace qel
