@@ -8,8 +8,19 @@
 //
 // Blanks around "=" and around names are accepted when reading and none are written; section and
 // key names are matched without regard to letter case; CR LF and LF line ends are both accepted
-// (a file keeps the line ends it has; a new file gets LF). Values are single-line text and come
-// back exactly as written.
+// (a file keeps the line ends it has; a new file gets LF); a UTF-8 byte order mark is kept.
+// Values are single-line text and come back exactly as written, by this rule:
+//   - reading trims blanks and tabs around names and around the value; when the trimmed value is
+//     at least two characters long and starts and ends with a double quote, one pair of
+//     surrounding quotes is removed;
+//   - writing puts "Key=value" with no blanks, and wraps the value in double quotes when it starts
+//     or ends with a blank or tab, or starts and ends with a double quote ("  Ann  " is written
+//     as Key="  Ann  ", "x" in quotes as Key=""x"").
+// Bytes other than NUL are taken as they are (values are not checked to be UTF-8). When a section
+// or key appears twice, the first one counts and is the one rewritten.
+//
+// Reading goes through a small cache shared with TaxTableStore, checked against the file's size,
+// modification time and inode on every call, so a file changed on disk is seen by the next call.
 //
 // Every use creates an instance, calls SetFileName first, then only reads or only writes.
 #pragma once
@@ -36,8 +47,11 @@ class KeyedDataFile {
   // Creates the file, section and key as needed, replaces an earlier value, and leaves all other
   // sections and keys as they were. The file is replaced atomically (a temporary file in the same
   // folder, flushed, then renamed), so a failure at any point leaves the original intact.
-  // A section or key name containing "]", "=" or a line break, a name that is empty or begins
-  // with ";" or "[", or a value containing a line break, is refused with error 5.
+  // A section or key name containing "]", "=", a line break or NUL, a name that is empty or begins
+  // with ";" or "[", or a value containing a line break or NUL, is refused with error 5. A file
+  // that is not a file of sections and keys is refused with 75 and left unchanged; a missing
+  // folder raises 76, any other failure to write 75 (each naming the file). The replaced file
+  // keeps its permissions; a symbolic link is written through, not replaced.
   void WriteValue(std::string_view section, std::string_view key, std::string_view value);
 
  private:

@@ -9,6 +9,9 @@
 //   Bracket1=51 0.00 10
 //   Bracket2=188 13.70 15
 //
+// The percent has at most two decimals (so the rate is exact in currency); brackets must be
+// numbered without gaps and their floors must rise. Parsed tables are cached per file version.
+//
 // LookupTax(x) is the base tax of x's bracket plus the rate times (x - the bracket's floor),
 // where x's bracket is the last one whose floor is below x; 0 for an amount at or below the first
 // floor (negative amounts included). The product is rounded to four decimals, halves to even.
@@ -42,6 +45,7 @@ class TaxTableStore {
   // Reads the selected section. Raises 53 when the file does not exist, 75 when it cannot be read
   // or is malformed, 5 when the section is missing, holds no bracket, or a bracket row is not
   // three numbers in ascending order (every message names the file and section).
+  // LookupTax before a successful LoadSection raises 5; an amount whose tax overflows raises 6.
   void LoadSection();
   Currency LookupTax(Currency amount) const;
 
