@@ -23,6 +23,10 @@ void NewFile(App& app);
 // "<name> does not exist." (in a silent run on standard error) and returns false.
 bool OpenFile(App& app, const std::string& name);
 
+// The Open command, the "Old Scenario" start and a recent-file entry: OpenFile, then the input
+// form, unless the unsaved-inputs question or the Open dialog was cancelled.
+void OpenCommand(App& app, const std::string& name);
+
 // Writes the withholding object to `name`. A case that was never named asks for a name (Save As)
 // instead. Returns true when the file was written. Failures end the run (ReportFatalError "Save").
 bool Save(App& app, const std::string& name);

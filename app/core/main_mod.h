@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -43,8 +44,9 @@ void RunSilent(App& app);
 void RunInteractive(App& app);
 
 // The Exit command (and the main window's close): asks about unsaved inputs; returns only when
-// the user cancels (the program keeps running), otherwise ends the program.
-void ExitCommand(App& app);
+// the user cancels (the program keeps running). Otherwise runs `unloadMainWindow` (the window
+// stores its position) and ends the program.
+void ExitCommand(App& app, const std::function<void()>& unloadMainWindow = {});
 
 // Ends the program: SaveAs when saveFirst is True, preferences written, objects released, printer
 // font restored, closing screen shown (interactive runs), then platform.process->Exit.

@@ -90,7 +90,8 @@ class ReportWindow {
 class ReportUi {
  public:
   virtual ~ReportUi() = default;
-  virtual ReportChoiceResult AskReports(const std::string& caption, const ReportChecks& initial) = 0;
+  virtual ReportChoiceResult AskReports(const std::string& caption,
+                                        const ReportChecks& initial) = 0;
   // A new report window owned by the platform; valid at least until the current event returns.
   virtual ReportWindow* NewReportWindow() = 0;
   // The printer dialog titled `title`: the number of copies, 0 when cancelled.
@@ -114,9 +115,9 @@ class Dialogs {
   // (0 = not checked; closing the form with its window button reads as not checked).
   virtual std::int16_t ShowErrorWarning(const std::string& message) = 0;
   virtual void ShowFinalScreen(const std::string& caption, const std::string& text) = 0;
-  virtual void ShowAbout() = 0;          // frmAbout, modal (also the splash screen)
+  virtual void ShowAbout() = 0;               // frmAbout, modal (also the splash screen)
   virtual std::int16_t AskStartChoice() = 0;  // frmStartUp: 1 new, 2 old, 0 main window / closed
-  virtual void ShowInputForm() = 0;      // frmIP, modal
+  virtual void ShowInputForm() = 0;           // frmIP, modal
   virtual void OpenDocument(const std::string& path) = 0;  // the desktop's default viewer
 };
 
@@ -130,8 +131,8 @@ class MainWindowView {
   // Recent-file entry i (1 to 5): caption such as "&1 /home/ann/smith.zov"; empty = hidden.
   virtual void SetRecentEntry(int index, const std::string& caption) = 0;
   virtual void SetRecentSeparatorVisible(bool visible) = 0;
-  virtual void SetBusy(bool busy) = 0;   // hourglass pointer
-  virtual void ProcessEvents() = 0;      // let pending window events run
+  virtual void SetBusy(bool busy) = 0;  // hourglass pointer
+  virtual void ProcessEvents() = 0;     // let pending window events run
   virtual void SetFileDialogFolder(const std::string& folder) = 0;
 };
 
@@ -165,7 +166,7 @@ struct Platform {
   Dialogs* dialogs = nullptr;
   MainWindowView* window = nullptr;
   ReportUi* reports = nullptr;
-  SettingsStore* preferences = nullptr;  // the preferences file
+  SettingsStore* preferences = nullptr;   // the preferences file
   SettingsStore* userSettings = nullptr;  // the per-user settings store
   Clock* clock = nullptr;
   Process* process = nullptr;

@@ -1,0 +1,188 @@
+#include "core/errors.h"
+
+#include <ctime>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+
+#include "core/app.h"
+#include "core/file_operations.h"
+#include "core/internal.h"
+#include "core/main_mod.h"
+
+namespace corvala {
+
+namespace {
+
+// The location lines: the CR (or CR LF, or LF) separated trail, one per line.
+std::vector<std::string> LocationLines(const std::string& location) {
+  std::vector<std::string> lines;
+  std::string current;
+  for (std::size_t i = 0; i < location.size(); ++i) {
+    char c = location[i];
+    if (c == '\r' || c == '\n') {
+      if (c == '\r' && i + 1 < location.size() && location[i + 1] == '\n') ++i;
+      if (!current.empty()) lines.push_back(current);
+      current.clear();
+    } else {
+      current += c;
+    }
+  }
+  if (!current.empty()) lines.push_back(current);
+  return lines;
+}
+
+std::string Now() {
+  std::time_t t = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&t, &local);
+  char buffer[32];
+  std::strftime(buffer, sizeof buffer, "%Y-%m-%d %H:%M:%S", &local);
+  return buffer;
+}
+
+[[noreturn]] void FatalPath(App& app, long number, std::string_view location,
+                            std::string_view detail) {
+  AppState& st = app.state;
+  std::string message = FatalErrorMessage(kProgramTitle, number, location, detail);
+  if (st.IsSilentRun) {
+    if (st.ExitStatus == 0) st.ExitStatus = 1;
+    std::string description =
+        detail.empty() ? qel::StandardDescription(number) : std::string(detail);
+    ErrorReporter reporter(app);
+    reporter.WriteLog(st.ErrorLogFile, number, description, std::string(location), kProgramTitle);
+  }
+  Answer answer = detail::Dlg(app).MessageBox(message, Buttons::YesNo, Icon::Critical, "WARNING!");
+  if (answer == Answer::Yes) FileOperations::SaveAs(app);
+  MainMod::EndProgram(app, kFalse);
+}
+
+}  // namespace
+
+std::string FatalErrorMessage(std::string_view programTitle, long number, std::string_view location,
+                              std::string_view detail) {
+  std::string standard = qel::StandardDescription(number);
+  std::string m = "An error has occurred in the ";
+  m += programTitle;
+  m += ".";
+  m += "\n\nError Number:   " + std::to_string(number);
+  m += "\nError Type:        " + standard;
+  m += "\nLocation:           ";
+  m += location;
+  if (!detail.empty() && detail != standard) {
+    m += "\nDetails:            ";
+    m += detail;
+  }
+  m += "\n\nDo you want to save your data before the program shuts down?";
+  return m;
+}
+
+void ReportFatalError(App& app, std::int16_t number, std::string_view location,
+                      std::string_view detail) {
+  FatalPath(app, number, location, detail);
+}
+
+void ReportFatalError(App& app, const qel::QelError& error, std::string_view location) {
+  FatalPath(app, error.number(), location, error.description());
+}
+
+std::int16_t ShowErrorWarning(App& app, const std::string& message, std::string_view, Bool16 hide) {
+  if (hide != 0) return kTrue;
+  return detail::Dlg(app).ShowErrorWarning(message);
+}
+
+std::string ErrorReporter::Message(long number, const std::string& description,
+                                   const std::string& location, const std::string& programTitle,
+                                   bool askToSave) {
+  std::string m = "An error has occurred in " + programTitle + ".";
+  m += "\n\nError Number: " + std::to_string(number);
+  m += "\nDescription: " + description;
+  m += "\nLocation:";
+  for (const std::string& line : LocationLines(location)) m += "\n    " + line;
+  if (askToSave) m += "\n\nDo you want to save your data before the program shuts down?";
+  return m;
+}
+
+Bool16 ErrorReporter::ShowError(long number, const std::string& description,
+                                const std::string& location, const std::string& programTitle) {
+  Answer answer =
+      detail::Dlg(app_).MessageBox(Message(number, description, location, programTitle, true),
+                                   Buttons::YesNo, Icon::Critical, programTitle);
+  return answer == Answer::Yes ? kTrue : kFalse;
+}
+
+void ErrorReporter::NotifyError(long number, const std::string& description,
+                                const std::string& location, const std::string& programTitle) {
+  detail::Dlg(app_).MessageBox(Message(number, description, location, programTitle, false),
+                               Buttons::OK, Icon::Exclamation, programTitle);
+}
+
+Bool16 ErrorReporter::ShowOrLogError(long number, const std::string& description,
+                                     const std::string& location, Bool16 silent,
+                                     const std::string& logFile, const std::string& programTitle) {
+  if (!logFile.empty() || silent != 0) {
+    WriteLog(logFile, number, description, location, programTitle);
+  }
+  if (silent != 0) {
+    // Nobody to ask: the message goes to standard error and the answer is "do not save".
+    detail::Dlg(app_).MessageBox(Message(number, description, location, programTitle, false),
+                                 Buttons::OK, Icon::Critical, programTitle);
+    return kFalse;
+  }
+  return ShowError(number, description, location, programTitle);
+}
+
+bool ErrorReporter::WriteLog(const std::string& logFile, long number,
+                             const std::string& description, const std::string& location,
+                             const std::string& programTitle) {
+  std::ostringstream entry;
+  entry << Now() << "  " << programTitle << ' ' << app_.state.ProgramVersionFull << '\n';
+  entry << "  Error " << number << ": " << description << '\n';
+  entry << "  Location:\n";
+  for (const std::string& line : LocationLines(location)) entry << "    " << line << '\n';
+  entry << '\n';
+  if (logFile.empty()) {
+    std::cerr << "Corvala: no error log is set; the error was:\n" << entry.str();
+    return false;
+  }
+  std::ofstream out(logFile, std::ios::binary | std::ios::app);
+  if (out) out << entry.str();
+  out.flush();
+  if (!out) {
+    std::cerr << "Corvala: the error log " << logFile << " cannot be written; the error was:\n"
+              << entry.str();
+    return false;
+  }
+  return true;
+}
+
+namespace {
+
+[[noreturn]] void ThroughReporter(App& app, const qel::QelError& error,
+                                  std::string_view moduleOperation, bool logForm) {
+  AppState& st = app.state;
+  std::string location(moduleOperation);
+  location += '\r';
+  location += error.source();
+  if (st.IsSilentRun && st.ExitStatus == 0) st.ExitStatus = 1;
+  ErrorReporter fallback(app);
+  ErrorReporter& reporter = st.errorReporter ? *st.errorReporter : fallback;
+  Bool16 saveFirst =
+      logForm
+          ? reporter.ShowOrLogError(error.number(), error.description(), location,
+                                    st.IsSilentRun ? kTrue : kFalse, st.ErrorLogFile, kProgramTitle)
+          : reporter.ShowError(error.number(), error.description(), location, kProgramTitle);
+  MainMod::EndProgram(app, saveFirst);
+}
+
+}  // namespace
+
+void ReportThroughReporter(App& app, const qel::QelError& error, std::string_view moduleOperation) {
+  ThroughReporter(app, error, moduleOperation, true);
+}
+
+void ShowThroughReporter(App& app, const qel::QelError& error, std::string_view moduleOperation) {
+  ThroughReporter(app, error, moduleOperation, false);
+}
+
+}  // namespace corvala
