@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Builds everything twice (optimised, and Debug with AddressSanitizer and UndefinedBehaviorSanitizer)
+# with warnings as errors, and runs every test in both builds.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+jobs=${JOBS:-$(nproc)}
+export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
+
+build() {
+  local dir=$1
+  shift
+  cmake -S "$root" -B "$dir" -G Ninja -DQEL_WERROR=ON "$@" >/dev/null
+  cmake --build "$dir" -j "$jobs"
+  ctest --test-dir "$dir" --output-on-failure -j "$jobs" --timeout 300
+}
+
+build "$root/build/release" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+  LSAN_OPTIONS=suppressions=$root/scripts/lsan.supp:print_suppressions=0 \
+  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  build "$root/build/sanitize" -DCMAKE_BUILD_TYPE=Debug -DQEL_SANITIZE=ON -DQEL_BUILD_BENCH=OFF
