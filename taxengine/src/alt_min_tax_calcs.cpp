@@ -1,0 +1,68 @@
+// The tentative minimum tax: minimum taxable income, exemption, tax at the minimum-tax rates and,
+// with capital gains, the part taxed at the lower rates.
+#include "calcs.h"
+
+namespace fennick::AltMinTaxCalcs {
+
+using CommonTaxCalcs::SubtractNotZero;
+
+Currency CalcAMT(iTop& top) {
+  return Keep("AltMinTaxCalcs.CalcAMT", [&] {
+    iAMT& amt = *top.amtObj;
+    const ItemDed& item = *top.item;
+    const iInc& inc = *top.inc;
+    AmtRecord r;
+
+    amt.agi = top.agi;
+    r.agi = amt.agi;
+    r.medDed = SubtractNotZero((r.agi * K(0.1)).Rounded(), item.medPmts).Rounded();
+    amt.medDed = r.medDed;
+    r.mortgInt = item.homeMortIntReg;
+    amt.mortgIntDed = r.mortgInt;
+    r.casualty = item.casualtyDed;
+    amt.casualtyDed = r.casualty;
+    r.charity = item.charDed;
+    amt.charDed = r.charity;
+    r.itemTotal = r.medDed + r.mortgInt + r.casualty + r.charity;
+    amt.itemDed = r.itemTotal;
+    r.taxInc = r.agi - r.itemTotal;
+    amt.taxInc = r.taxInc;
+
+    const YearParams* p = ParamsFor(YearOf(top));
+    if (p) r.exemption = YearCalcs::CalcAMTExemption(*p, top, r);
+    amt.exemption = r.exemption;
+    r.taxIncPostExemption = r.taxInc - r.exemption;
+    amt.taxIncPostExemption = r.taxIncPostExemption;
+
+    Currency fullTax = GetAmtTax(top, r.taxIncPostExemption);
+    amt.regularTax = top.incTax;
+
+    if (p && p->year < 2003) {
+      // Before 2003 dividends are ordinary income: only the net capital gain gets lower rates.
+      if (auto split = YearCalcs::CalcAMTCapGainSplitPre2003(*p, top, r)) {
+        amt.tamtAtOrdRates = split->ordinaryTax;
+        amt.tamtAtCGRates = split->capGainTax;
+        return split->ordinaryTax + split->capGainTax;
+      }
+    } else if (inc.adjNetCG > Currency()) {
+      Currency ordinaryPart = SubtractNotZero(inc.adjNetCG, r.taxIncPostExemption);
+      Currency ordinaryTax = GetAmtTax(top, ordinaryPart);
+      amt.tamtAtOrdRates = ordinaryTax;
+      Currency capGainTax = p ? YearCalcs::CalcAMTCapGainTax(*p, top, r) : Currency();
+      amt.tamtAtCGRates = capGainTax;
+      return capGainTax + ordinaryTax;
+    }
+    amt.tamtAtOrdRates = fullTax;
+    amt.tamtAtCGRates = Currency();
+    return fullTax;
+  });
+}
+
+Currency GetAmtTax(iTop& top, Currency amount) {
+  return Keep("AltMinTaxCalcs.GetAmtTax", [&] {
+    const char* section = top.filingStatus == fl_mar_sep ? "Schedule Y-2" : "Most Filers";
+    return CommonTaxCalcs::LookupTable(CommonTaxCalcs::GetAmtRateFile(), section, amount);
+  });
+}
+
+}  // namespace fennick::AltMinTaxCalcs

@@ -1,0 +1,71 @@
+// Small shared procedures: differences not below zero, smaller or larger of two amounts, and the
+// naming of the rate files and tables.
+#include <filesystem>
+
+#include "calcs.h"
+#include "qel/module_path.h"
+#include "qel/tax_table_store.h"
+
+namespace fennick::CommonTaxCalcs {
+namespace {
+
+// The folder this library was loaded from; table files are found there.
+const std::string& LibraryFolder() {
+  static const std::string folder =
+      qel::ModuleFolder(reinterpret_cast<const void*>(&GetRateFile)).string();
+  return folder;
+}
+
+std::string InLibraryFolder(std::string_view fileName) {
+  return (std::filesystem::path(LibraryFolder()) / fileName).string();
+}
+
+}  // namespace
+
+Currency SubtractNotZero(Currency a, Currency b) {
+  return Describe("CommonTaxCalcs.SubtractNotZero", [&] {
+    Currency difference = b - a;
+    return difference < Currency() ? Currency() : difference;
+  });
+}
+
+Currency MinOrMax(Currency a, Currency b, bool wantMaximum) {
+  if (wantMaximum) return a > b ? a : b;
+  return a < b ? a : b;
+}
+
+std::string GetRateTable(std::int32_t filingStatus) {
+  switch (filingStatus) {
+    case fl_single:
+      return "Schedule X";
+    case fl_joint:
+    case fl_qual_widow:
+      return "Schedule Y-1";
+    case fl_mar_sep:
+      return "Schedule Y-2";
+    case fl_head_household:
+      return "Schedule Z";
+    default:
+      return "";
+  }
+}
+
+std::string GetRateFile(int year) {
+  return Keep("CommonTaxCalcs.GetRateFile",
+              [&] { return InLibraryFolder("Ind" + std::to_string(year) + ".tbl"); });
+}
+
+std::string GetAmtRateFile() {
+  return InLibraryFolder("indAmt2001.tbl");
+}
+
+Currency LookupTable(const std::string& file, const std::string& section, Currency amount) {
+  qel::TaxTableStore store;
+  store.SetTableFile(file);
+  store.SelectSection(section);
+  store.SetAmount(amount);
+  store.LoadSection();
+  return store.LookupTax(amount);
+}
+
+}  // namespace fennick::CommonTaxCalcs

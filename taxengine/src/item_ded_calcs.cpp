@@ -1,0 +1,81 @@
+// Itemized deductions with their floors and overall reduction, the standard deduction, and the
+// deduction for exemptions with its phase-out.
+#include "calcs.h"
+
+namespace fennick::ItemDedCalcs {
+
+Currency ItemDedCalc(iTop& top) {
+  return Describe("ItemDedCalcs.ItemDedCalc", [&] {
+    ItemDed& item = *top.item;
+    Currency medical = CalcMedDed(top);
+    item.taxDed = item.sitPd + item.otherTaxes;
+    item.intDed = item.homeMortIntReg + item.homeMortIntAmt + item.invIntDed + item.otherIntDed;
+    Currency misc = CalcMiscItemDed(top);
+    item.totGross = medical + item.taxDed + item.intDed + item.charDed + item.casualtyDed + misc;
+    Currency reduction = ItemDedPhaseOut(top);
+    item.totNet = item.totGross - reduction;
+
+    item.exemptionDedGross = CalcExemptionDedGross(top);
+    Currency phaseOut = CalcExemptionDedPhaseOut(top);
+    if (phaseOut > item.exemptionDedGross) phaseOut = item.exemptionDedGross;
+    item.exemptionDedPhaseOut = phaseOut;
+    item.exemptionDedNet = item.exemptionDedGross - phaseOut;
+    return item.totNet;
+  });
+}
+
+Currency CalcMedDed(iTop& top) {
+  return Describe("ItemDedCalcs.CalcMedDed", [&] {
+    ItemDed& item = *top.item;
+    Currency medical = item.medPmts - Adj2IncCalcs::CalcSEMedInsDed(top);
+    Currency floor = top.agi * K(0.075);
+    Currency deduction = medical <= floor ? Currency() : (medical - floor).Rounded();
+    item.medDed = deduction;
+    return deduction;
+  });
+}
+
+Currency CalcMiscItemDed(iTop& top) {
+  return Describe("ItemDedCalcs.CalcMiscItemDed", [&] {
+    ItemDed& item = *top.item;
+    Currency floor = top.agi * K(0.02);
+    Currency deduction =
+        item.miscDedPmts > floor ? (item.miscDedPmts - floor).Rounded() : Currency();
+    item.miscDed = deduction;
+    return deduction;
+  });
+}
+
+Currency ItemDedPhaseOut(iTop& top) {
+  return Describe("ItemDedCalcs.ItemDedPhaseOut", [&] {
+    const YearParams* p = ParamsFor(YearOf(top));
+    Currency reduction = p ? YearCalcs::ItemDedPhaseOut(*p, top) : Currency();
+    top.item->totReduction = reduction;
+    return reduction;
+  });
+}
+
+Currency CalcStdDedSub(iTop& top) {
+  return Describe("ItemDedCalcs.CalcStdDedSub", [&] {
+    const YearParams* p = ParamsFor(YearOf(top));
+    Currency standard = p ? YearCalcs::StdDed(*p, top) : Currency();
+    top.item->stdDed = standard;
+    return standard;
+  });
+}
+
+Currency CalcExemptionDedGross(iTop& top) {
+  return Describe("ItemDedCalcs.CalcExemptionDedGross", [&] {
+    const YearParams* p = ParamsFor(YearOf(top));
+    return p ? YearCalcs::CalcExemptionDedGross(*p, top) : Currency();
+  });
+}
+
+Currency CalcExemptionDedPhaseOut(iTop& top) {
+  return Describe("ItemDedCalcs.CalcExemptionDedPhaseOut", [&] {
+    const YearParams* p = ParamsFor(YearOf(top));
+    return p ? YearCalcs::CalcExemptionDedPhaseOut(*p, top) : Currency();
+  });
+}
+
+}  // namespace fennick::ItemDedCalcs
