@@ -6,7 +6,7 @@
 
 #include <cerrno>
 #include <cstring>
-#include <list>
+#include <ctime>
 
 #include "ini_document.h"
 #include "qel/error.h"
@@ -38,6 +38,9 @@ Identity IdentityOf(const struct stat& st) {
 
 struct Entry {
   Identity id;
+  // Modified so recently that a further change could keep the same time stamp (file systems
+  // stamp with a coarse clock): such an entry is not trusted and the file is read again.
+  bool racy = false;
   std::shared_ptr<const ParsedFile> file;
   unsigned long long lastUse = 0;
 };
@@ -72,6 +75,16 @@ std::shared_ptr<ParsedFile> Build(const std::string& bytes) {
 
 std::string ErrnoText(int e) {
   return std::strerror(e);
+}
+
+constexpr long long kRacyWindowNs = 100'000'000;  // well above any time-stamp granularity
+
+bool IsRacy(const Identity& id) {
+  struct timespec now {};
+  ::clock_gettime(CLOCK_REALTIME, &now);
+  long long nowNs = static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec;
+  long long newest = id.mtimeNs > id.ctimeNs ? id.mtimeNs : id.ctimeNs;
+  return nowNs - newest < kRacyWindowNs;
 }
 
 }  // namespace
@@ -178,7 +191,7 @@ Lookup Get(const std::string& path) {
   {
     std::lock_guard<std::mutex> lock(gMutex);
     auto it = gEntries.find(path);
-    if (it != gEntries.end() && it->second.id == id) {
+    if (it != gEntries.end() && it->second.id == id && !it->second.racy) {
       it->second.lastUse = ++gClock;
       result.status = Status::kFound;
       result.file = it->second.file;
@@ -227,6 +240,7 @@ Lookup Get(const std::string& path) {
     }
     Entry& entry = gEntries[path];
     entry.id = IdentityOf(fst);
+    entry.racy = IsRacy(entry.id);
     entry.file = file;
     entry.lastUse = ++gClock;
   }

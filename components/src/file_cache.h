@@ -1,7 +1,9 @@
 // A bounded cache of parsed files of sections and keys, shared by KeyedDataFile and
 // TaxTableStore. An entry is keyed by the file's path and remembers the file's device, inode,
 // size and modification time (nanoseconds); one stat per lookup tells whether it still holds, so
-// a file changed on disk is read afresh by the next lookup. Thread-safe.
+// a file changed on disk is read afresh by the next lookup. A file modified within the last tenth
+// of a second is not trusted (a change in the same clock tick could keep size and time stamp)
+// and is read again until it has aged. Thread-safe.
 // Internal to qel_components.
 #pragma once
 

@@ -254,6 +254,11 @@ TEST_F(KeyedDataFileTest, ChangesOnDiskAreSeenByTheNextRead) {
   }
   std::filesystem::last_write_time(file, stamp + std::chrono::seconds(1));
   EXPECT_EQ(Read(file, "S", "A"), "2");
+  // Rewritten in place at once, same size, same inode, very likely within one time-stamp tick.
+  for (char c : std::string("abcdefgh")) {
+    WriteBytes(file, std::string("[S]\nA=") + c + "\n");
+    EXPECT_EQ(Read(file, "S", "A"), std::string(1, c));
+  }
   WriteBytes(file, "[S]\nA=three\n");
   EXPECT_EQ(Read(file, "S", "A"), "three");
   std::filesystem::remove(file);
