@@ -255,17 +255,24 @@ TEST(DataFile, SaveKeepsOtherSectionsOfTheFile) {
 
 TEST(DataFile, FailedSaveRaisesAndLeavesTheEditOpen) {
   TempFolder folder;
-  const std::string path = (folder.path() / "no such folder" / "case.zov").string();
-  WhBusObj o;
-  o.BeginEdit();
-  o.sWages4Yr("52000");
-  const qel::QelError e = CatchError([&] { o.ApplyEdit(path); });
-  EXPECT_NE(e.number(), 0);
-  EXPECT_EQ(e.source().rfind("WhBusObj.ApplyEdit\rPSVPersist.Save\r", 0), 0u) << e.source();
-  EXPECT_TRUE(o.IsDirty());
-  EXPECT_TRUE(o.IsEditing());
-  EXPECT_TRUE(o.IsNew());
-  EXPECT_FALSE(std::filesystem::exists(path));
+  const std::string paths[] = {
+      (folder.path() / "no such folder" / "case.zov").string(),  // missing folder
+      "",                                                        // no name at all
+      folder.path().string(),                                    // a folder, not a file
+  };
+  for (const std::string& path : paths) {
+    WhBusObj o;
+    o.BeginEdit();
+    o.sWages4Yr("52000");
+    const qel::QelError e = CatchError([&] { o.ApplyEdit(path); });
+    EXPECT_NE(e.number(), 0) << path;
+    EXPECT_EQ(e.source().rfind("WhBusObj.ApplyEdit\rPSVPersist.Save\r", 0), 0u) << e.source();
+    EXPECT_TRUE(o.IsDirty()) << path;
+    EXPECT_TRUE(o.IsEditing()) << path;
+    EXPECT_TRUE(o.IsNew()) << path;
+  }
+  EXPECT_FALSE(std::filesystem::exists(paths[0]));
+  EXPECT_TRUE(std::filesystem::is_directory(paths[2]));
 }
 
 TEST(DataFile, SaveIntoAReadOnlyFolderRaises) {
