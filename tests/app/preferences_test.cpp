@@ -1,0 +1,171 @@
+// Preferences at start-up, the report font on the printer, and the main window's position.
+#include <gtest/gtest.h>
+
+#include "core/preferences.h"
+#include "test_app.h"
+
+namespace corvala {
+namespace {
+
+using testing::TestApp;
+namespace P = Preferences;
+
+TEST(GetIni, FreshInstallationGivesTheDefaults) {
+  TestApp t;
+  P::GetIni(t.app);
+  const AppState& st = t.app.state;
+  EXPECT_EQ(st.ReportFontName, "Courier New");
+  EXPECT_EQ(st.ReportFontSize, 10.0f);
+  EXPECT_FALSE(st.HideErrorMsg);
+  EXPECT_EQ(st.DataFilePath, t.folder.path().string());
+  EXPECT_EQ(t.prefs.Read("Data Files", "Data File Path", "?"), t.folder.path().string());
+  EXPECT_EQ(st.IniFile, t.path("Corvala.ini"));
+  EXPECT_EQ(st.SavedPrinterFont.name, "Arial");
+  EXPECT_EQ(st.RecentFiles[0], "");
+  EXPECT_TRUE(t.dialogs.boxes.empty());
+}
+
+TEST(GetIni, StoredValuesAreRead) {
+  TestApp t;
+  t.prefs.Write("User Preferences", "Font Name", "");
+  t.prefs.Write("User Preferences", "Font Size", "12.5");
+  t.prefs.Write("Hide Error Msg", "380", "1");
+  t.prefs.Write("Data Files", "Data File Path", "/srv/cases");
+  t.prefs.Write("User Preferences", "File 1", "/srv/cases/a.zov");
+  P::GetIni(t.app);
+  EXPECT_EQ(t.app.state.ReportFontName, "");  // an empty value is not the default
+  EXPECT_EQ(t.app.state.ReportFontSize, 12.5f);
+  EXPECT_TRUE(t.app.state.HideErrorMsg);
+  EXPECT_EQ(t.app.state.DataFilePath, "/srv/cases");
+  EXPECT_EQ(t.app.state.RecentFiles[0], "/srv/cases/a.zov");
+}
+
+TEST(GetIni, AValueThatIsNotANumberFallsBackWithAWarning) {
+  TestApp t;
+  t.prefs.Write("User Preferences", "Font Size", "abc");
+  P::GetIni(t.app);  // does not end the program
+  EXPECT_EQ(t.app.state.ReportFontSize, 10.0f);
+  ASSERT_EQ(t.dialogs.boxes.size(), 1u);
+  EXPECT_NE(t.dialogs.boxes[0].text.find("'abc' of \"Font Size\""), std::string::npos);
+  EXPECT_EQ(t.dialogs.boxes[0].icon, Icon::Exclamation);
+}
+
+TEST(GetIni, OpensThePreferencesFileItselfWhenNoStoreIsGiven) {
+  TestApp t;
+  t.app.platform.preferences = nullptr;
+  testing::WriteFile(t.path("Corvala.ini"), "[User Preferences]\nFont Size=9\n");
+  P::GetIni(t.app);
+  EXPECT_EQ(t.app.state.ReportFontSize, 9.0f);
+  std::string ini = testing::ReadFile(t.path("Corvala.ini"));
+  EXPECT_NE(ini.find("[Data Files]"), std::string::npos) << ini;
+  EXPECT_NE(ini.find("Data File Path=" + t.folder.path().string()), std::string::npos);
+}
+
+TEST(GetIni, PreferencesMoveToTheUserFolderWhenTheProgramFolderIsNotWritable) {
+  testing::TempFolder config;
+  ::setenv("XDG_CONFIG_HOME", config.path().c_str(), 1);
+  App app;
+  app.programFolder = "/nonexistent/lib/qel-paystave";
+  EXPECT_EQ(P::PreferencesFilePath(app), config / "qel-paystave/Corvala.ini");
+  ::unsetenv("XDG_CONFIG_HOME");
+}
+
+TEST(GetFonts, WarnsThenKeepsTheChoiceWithinLimits) {
+  struct Row {
+    std::optional<FontChoice> answer;
+    const char* name;
+    float size;
+  };
+  const Row rows[] = {
+      {FontChoice{"Courier", 12}, "Courier", 12},
+      {FontChoice{"", 12}, "Courier New", 12},
+      {FontChoice{"Courier", 4}, "Courier", 10},
+      {std::nullopt, "Lucida", 11},  // cancelled: what the dialog was given
+  };
+  for (const Row& r : rows) {
+    TestApp t;
+    t.app.state.ReportFontName = "Lucida";
+    t.app.state.ReportFontSize = 11;
+    t.ui.fontAnswers = {r.answer};
+    P::GetFonts(t.app);
+    EXPECT_EQ(t.app.state.ReportFontName, r.name);
+    EXPECT_EQ(t.app.state.ReportFontSize, r.size);
+    ASSERT_EQ(t.dialogs.boxes.size(), 1u);
+    EXPECT_EQ(t.dialogs.boxes[0].title, "WARNING!");
+    ASSERT_EQ(t.ui.fontRequests.size(), 1u);
+    EXPECT_TRUE(t.ui.fontRequests[0].bold);
+    EXPECT_EQ(t.ui.fontRequests[0].name, "Lucida");
+  }
+}
+
+TEST(SetNewFont, UnusableFontWarnsAndAsksAsOftenAsItTakes) {
+  TestApp t;
+  t.ui.printer.unusableFonts = {"Fancy", "Fancier"};
+  t.ui.fontAnswers = {FontChoice{"Fancier", 9}, FontChoice{"Courier", 10}};
+  FontRecord saved;
+  P::SetNewFont(t.app, "Fancy", 10.5f, kFalse, saved);
+  EXPECT_EQ(saved.name, "Arial");  // the printer's own font
+  EXPECT_EQ(t.ui.printer.font.name, "Courier");
+  ASSERT_EQ(t.dialogs.warnings.size(), 2u);
+  EXPECT_EQ(t.dialogs.warnings[0],
+            "This program requires the Fancy (10.5 point) font, which is not available on this "
+            "system. Please install this font. The program will use the default font for this "
+            "system. Report formatting may be affected. As an alternative, the program will let "
+            "you select a font.");
+  EXPECT_NE(t.dialogs.warnings[1].find("the Fancier (9 point) font"), std::string::npos);
+  EXPECT_EQ(t.ui.fontRequests.size(), 2u);
+}
+
+TEST(SetNewFont, DontShowHidesFurtherWarningsButNotTheDialog) {
+  TestApp t;
+  t.ui.printer.unusableFonts = {"Fancy"};
+  t.dialogs.warningAnswers = {1};
+  t.ui.fontAnswers = {FontChoice{"Fancy", 10}, FontChoice{"Courier", 10}};
+  FontRecord saved;
+  P::SetNewFont(t.app, "Fancy", 10, kFalse, saved);
+  EXPECT_TRUE(t.app.state.HideErrorMsg);
+  EXPECT_EQ(t.dialogs.warnings.size(), 1u);
+  EXPECT_EQ(t.ui.fontRequests.size(), 2u);
+  EXPECT_EQ(t.ui.printer.font.name, "Courier");
+}
+
+TEST(SetNewFont, CancelledDialogKeepsThePrintersFont) {
+  TestApp t;
+  t.ui.printer.unusableFonts = {"Fancy"};
+  FontRecord saved;
+  P::SetNewFont(t.app, "Fancy", 10, kFalse, saved);  // returns: no endless asking
+  EXPECT_EQ(t.ui.printer.font.name, "Arial");
+  EXPECT_EQ(t.ui.fontRequests.size(), 1u);
+}
+
+TEST(SetOldFont, UnusableFontWarnsAndGoesOn) {
+  TestApp t;
+  t.ui.printer.unusableFonts = {"Gone"};
+  P::SetOldFont(t.app, FontRecord{"Gone", 8, 0});
+  ASSERT_EQ(t.dialogs.warnings.size(), 1u);
+  EXPECT_EQ(t.dialogs.warnings[0],
+            "The Gone (8 point) font, could not be located. The program will use the default "
+            "font. Report formatting may be affected.");
+  t.app.state.HideErrorMsg = true;
+  P::SetOldFont(t.app, FontRecord{"Gone", 8, 0});
+  EXPECT_EQ(t.dialogs.warnings.size(), 1u);
+}
+
+TEST(WindowPosition, DefaultsStoredValuesAndMinimized) {
+  TestApp t;
+  P::WindowRect r = P::LoadMainWindowPosition(t.app);
+  EXPECT_EQ(r.left, 1000);
+  EXPECT_EQ(r.width, 6500);
+  P::SaveMainWindowPosition(t.app, P::WindowRect{1500, 1200, 9000, 7000.5}, false);
+  P::SaveMainWindowPosition(t.app, P::WindowRect{0, 0, 100, 100}, true);  // minimized: ignored
+  r = P::LoadMainWindowPosition(t.app);
+  EXPECT_EQ(r.left, 1500);
+  EXPECT_EQ(r.top, 1200);
+  EXPECT_EQ(r.width, 9000);
+  EXPECT_EQ(r.height, 7000.5);
+  t.user.Write("Settings", "MainTop", "high");
+  EXPECT_EQ(P::LoadMainWindowPosition(t.app).top, 1000);
+}
+
+}  // namespace
+}  // namespace corvala
