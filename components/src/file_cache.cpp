@@ -1,7 +1,9 @@
 #include "file_cache.h"
 
 #include <fcntl.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -38,6 +40,13 @@ Identity IdentityOf(const struct stat& st) {
 
 struct Entry {
   Identity id;
+  // Watched entries are kept current by change notifications (no stat per lookup); the others
+  // are checked against the file's identity on every lookup.
+  bool watched = false;
+  bool stale = false;
+  int fileWd = -1;
+  int folderWd = -1;
+  std::string name;  // the file's name within its folder
   // Modified so recently that a further change could keep the same time stamp (file systems
   // stamp with a coarse clock): such an entry is not trusted and the file is read again.
   bool racy = false;
@@ -172,86 +181,225 @@ std::shared_ptr<const RateTable> ParsedFile::Table(const std::string& path,
   return tables_.try_emplace(key, std::move(table)).first->second;
 }
 
-Lookup Get(const std::string& path) {
-  Lookup result;
-  if (path.empty()) return result;
-  struct stat st {};
-  if (::stat(path.c_str(), &st) != 0) {
-    if (errno == ENOENT || errno == ENOTDIR) return result;
-    result.status = Status::kUnreadable;
-    result.problem = ErrnoText(errno);
-    return result;
+namespace {
+
+// Change notifications: one inotify instance for the process. Each watched entry has a watch on
+// the file itself (content, time stamps, link count: also a rename over it) and one on its folder
+// (the name replaced, removed or created). Events are queued by the kernel as the change happens,
+// so draining the queue at the start of a lookup sees every change made before the lookup.
+int gNotifyFd = -1;
+bool gNotifyTried = false;
+bool gWatchingEnabled = true;
+std::unordered_map<int, int> gWatchRefs;  // watch descriptor -> entries using it
+
+constexpr std::uint32_t kFileEvents =
+    IN_MODIFY | IN_ATTRIB | IN_CLOSE_WRITE | IN_MOVE_SELF | IN_DELETE_SELF;
+constexpr std::uint32_t kFolderEvents =
+    IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_MOVE_SELF | IN_DELETE_SELF;
+
+void ReleaseWatch(int& wd) {
+  if (wd < 0) return;
+  auto it = gWatchRefs.find(wd);
+  if (it != gWatchRefs.end() && --it->second == 0) {
+    gWatchRefs.erase(it);
+    ::inotify_rm_watch(gNotifyFd, wd);
   }
-  if (S_ISDIR(st.st_mode)) {
-    result.status = Status::kUnreadable;
-    result.problem = "it is a folder";
-    return result;
+  wd = -1;
+}
+
+void ReleaseWatches(Entry& e) {
+  ReleaseWatch(e.fileWd);
+  ReleaseWatch(e.folderWd);
+  e.watched = false;
+}
+
+void Erase(std::unordered_map<std::string, Entry>::iterator it) {
+  ReleaseWatches(it->second);
+  gEntries.erase(it);
+}
+
+// Network and user-space file systems do not report changes made elsewhere.
+bool NotifiesReliably(const std::string& path) {
+  struct statfs fs {};
+  if (::statfs(path.c_str(), &fs) != 0) return false;
+  switch (static_cast<unsigned long>(fs.f_type)) {
+    case 0x6969UL:      // NFS
+    case 0x517BUL:      // SMB
+    case 0xFF534D42UL:  // CIFS
+    case 0xFE534D42UL:  // SMB2
+    case 0x65735546UL:  // FUSE
+    case 0x00C36400UL:  // Ceph
+    case 0x5346414FUL:  // AFS
+    case 0x01021997UL:  // 9P
+    case 0x47504653UL:  // GPFS
+    case 0x0BD00BD0UL:  // Lustre
+      return false;
+    default:
+      return true;
   }
-  Identity id = IdentityOf(st);
-  {
-    std::lock_guard<std::mutex> lock(gMutex);
-    auto it = gEntries.find(path);
-    if (it != gEntries.end() && it->second.id == id && !it->second.racy) {
-      it->second.lastUse = ++gClock;
-      result.status = Status::kFound;
-      result.file = it->second.file;
-      return result;
+}
+
+int AddWatch(const std::string& path, std::uint32_t mask) {
+  int wd = ::inotify_add_watch(gNotifyFd, path.c_str(), mask);
+  if (wd >= 0) ++gWatchRefs[wd];
+  return wd;
+}
+
+// Sets up the watches of an entry before its file is read, so no change can slip in between.
+void Watch(const std::string& path, Entry& e) {
+  if (!gWatchingEnabled || path.empty() || path.front() != '/') return;
+  if (!gNotifyTried) {
+    gNotifyTried = true;
+    gNotifyFd = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+  }
+  if (gNotifyFd < 0 || !NotifiesReliably(path)) return;
+  std::size_t slash = path.find_last_of('/');
+  std::string folder = slash == 0 ? "/" : path.substr(0, slash);
+  e.name = path.substr(slash + 1);
+  e.folderWd = AddWatch(folder, kFolderEvents | IN_ONLYDIR);
+  e.fileWd = AddWatch(path, kFileEvents);
+  e.watched = e.folderWd >= 0 && e.fileWd >= 0;
+  if (!e.watched) ReleaseWatches(e);
+}
+
+void MarkAllStale() {
+  for (auto& [path, e] : gEntries)
+    if (e.watched) e.stale = true;
+}
+
+void Drain() {
+  if (gNotifyFd < 0) return;
+  alignas(inotify_event) char buf[8192];
+  while (true) {
+    ssize_t n = ::read(gNotifyFd, buf, sizeof buf);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      // Nothing pending (EAGAIN) is the usual case; any other failure trusts nothing.
+      if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) MarkAllStale();
+      return;
+    }
+    for (char* p = buf; p < buf + n;) {
+      auto* ev = reinterpret_cast<inotify_event*>(p);
+      p += sizeof(inotify_event) + ev->len;
+      if ((ev->mask & IN_Q_OVERFLOW) != 0) {
+        MarkAllStale();
+        continue;
+      }
+      std::string_view name = ev->len != 0 ? std::string_view(ev->name) : std::string_view();
+      for (auto& [path, e] : gEntries) {
+        if (!e.watched) continue;
+        if (e.fileWd == ev->wd || (e.folderWd == ev->wd && (name.empty() || name == e.name)))
+          e.stale = true;
+      }
+      if ((ev->mask & IN_IGNORED) != 0) {
+        // The kernel dropped the watch (file gone): forget it without removing it again.
+        if (gWatchRefs.erase(ev->wd) != 0) {
+          for (auto& [path, e] : gEntries) {
+            if (e.fileWd == ev->wd) e.fileWd = -1;
+            if (e.folderWd == ev->wd) e.folderWd = -1;
+          }
+        }
+      }
     }
   }
+}
+
+bool ReadWhole(const std::string& path, std::string& bytes, struct stat& st, int& error) {
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
-    if (errno == ENOENT || errno == ENOTDIR) return result;
-    result.status = Status::kUnreadable;
-    result.problem = ErrnoText(errno);
-    return result;
+    error = errno;
+    return false;
   }
-  std::string bytes;
-  struct stat fst {};
-  bool ok = ::fstat(fd, &fst) == 0 && !S_ISDIR(fst.st_mode);
-  int readErrno = ok ? 0 : (errno != 0 ? errno : EISDIR);
-  if (ok) {
-    char buf[65536];
-    while (true) {
-      ssize_t n = ::read(fd, buf, sizeof buf);
-      if (n < 0 && errno == EINTR) continue;
-      if (n < 0) {
-        ok = false;
-        readErrno = errno;
-        break;
-      }
-      if (n == 0) break;
+  bool ok = ::fstat(fd, &st) == 0;
+  error = ok ? 0 : errno;
+  if (ok && S_ISDIR(st.st_mode)) {
+    ok = false;
+    error = EISDIR;
+  }
+  char buf[65536];
+  while (ok) {
+    ssize_t n = ::read(fd, buf, sizeof buf);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      ok = false;
+      error = errno;
+    } else if (n == 0) {
+      break;
+    } else {
       bytes.append(buf, static_cast<std::size_t>(n));
     }
   }
   ::close(fd);
-  if (!ok) {
-    result.status = Status::kUnreadable;
-    result.problem = ErrnoText(readErrno);
-    return result;
-  }
-  std::shared_ptr<const ParsedFile> file = Build(bytes);
-  {
-    std::lock_guard<std::mutex> lock(gMutex);
-    if (gEntries.size() >= kMaxFiles && gEntries.find(path) == gEntries.end()) {
-      auto oldest = gEntries.begin();
-      for (auto it = gEntries.begin(); it != gEntries.end(); ++it)
-        if (it->second.lastUse < oldest->second.lastUse) oldest = it;
-      gEntries.erase(oldest);
-    }
-    Entry& entry = gEntries[path];
-    entry.id = IdentityOf(fst);
-    entry.racy = IsRacy(entry.id);
-    entry.file = file;
-    entry.lastUse = ++gClock;
-  }
+  return ok;
+}
+
+Lookup Found(Entry& e) {
+  e.lastUse = ++gClock;
+  Lookup result;
   result.status = Status::kFound;
-  result.file = std::move(file);
+  result.file = e.file;
   return result;
+}
+
+Lookup NotFound(int error) {
+  Lookup result;
+  if (error == ENOENT || error == ENOTDIR) return result;
+  result.status = Status::kUnreadable;
+  result.problem = error == EISDIR ? "it is a folder" : ErrnoText(error);
+  return result;
+}
+
+}  // namespace
+
+Lookup Get(const std::string& path) {
+  if (path.empty()) return Lookup();
+  std::lock_guard<std::mutex> lock(gMutex);
+  Drain();
+  auto it = gEntries.find(path);
+  if (it != gEntries.end()) {
+    Entry& e = it->second;
+    if (e.watched && !e.stale) return Found(e);
+    if (!e.watched && !e.racy) {
+      struct stat st {};
+      if (::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode) && IdentityOf(st) == e.id)
+        return Found(e);
+    }
+    Erase(it);
+  }
+
+  // Read afresh, with the watches in place first.
+  if (gEntries.size() >= kMaxFiles) {
+    auto oldest = gEntries.begin();
+    for (auto i = gEntries.begin(); i != gEntries.end(); ++i)
+      if (i->second.lastUse < oldest->second.lastUse) oldest = i;
+    Erase(oldest);
+  }
+  Entry fresh;
+  Watch(path, fresh);
+  std::string bytes;
+  struct stat st {};
+  int error = 0;
+  if (!ReadWhole(path, bytes, st, error)) {
+    ReleaseWatches(fresh);
+    return NotFound(error);
+  }
+  fresh.id = IdentityOf(st);
+  fresh.racy = IsRacy(fresh.id);
+  fresh.file = Build(bytes);
+  Entry& entry = gEntries[path] = std::move(fresh);
+  return Found(entry);
 }
 
 void Invalidate(const std::string& path) {
   std::lock_guard<std::mutex> lock(gMutex);
-  gEntries.erase(path);
+  auto it = gEntries.find(path);
+  if (it != gEntries.end()) Erase(it);
+}
+
+void SetWatching(bool enabled) {
+  std::lock_guard<std::mutex> lock(gMutex);
+  while (!gEntries.empty()) Erase(gEntries.begin());
+  gWatchingEnabled = enabled;
 }
 
 std::size_t CachedFileCount() {

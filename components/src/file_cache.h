@@ -1,9 +1,15 @@
 // A bounded cache of parsed files of sections and keys, shared by KeyedDataFile and
-// TaxTableStore. An entry is keyed by the file's path and remembers the file's device, inode,
-// size and modification time (nanoseconds); one stat per lookup tells whether it still holds, so
-// a file changed on disk is read afresh by the next lookup. A file modified within the last tenth
-// of a second is not trusted (a change in the same clock tick could keep size and time stamp)
-// and is read again until it has aged. Thread-safe.
+// TaxTableStore, keyed by the file's path, so that a file changed on disk is read afresh by the
+// next lookup:
+//  - a file given by full path on a local file system is watched with change notifications
+//    (inotify) set up before it is read; a lookup drains the pending notifications (one
+//    non-blocking read) and re-reads only files that changed;
+//  - any other file (relative path, network file system, no watch available) is checked with one
+//    stat per lookup against the device, inode, size, modification and change times
+//    (nanoseconds) it had when read; a file modified within the last tenth of a second is not
+//    trusted (a change in the same clock tick could keep size and time stamps) and is read again
+//    until it has aged.
+// At most kMaxFiles files are held; the least recently used goes first. Thread-safe.
 // Internal to qel_components.
 #pragma once
 
@@ -59,6 +65,11 @@ Lookup Get(const std::string& path);
 
 // Forgets the file at `path` (after a write).
 void Invalidate(const std::string& path);
+
+// Change notifications keep watched entries current without a stat per lookup; turned off, every
+// lookup checks the file's identity instead (as for files on network file systems). Clears the
+// cache. For tests.
+void SetWatching(bool enabled);
 
 // Number of files held (for tests of the bound).
 std::size_t CachedFileCount();

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <string>
 
+#include "../../components/src/file_cache.h"
 #include "qel/error.h"
 #include "temp_folder.h"
 
@@ -242,7 +243,17 @@ TEST_F(KeyedDataFileTest, ReplaceKeepsPermissionsAndSymbolicLinks) {
   EXPECT_EQ(Read(file, "Common", "A"), "3");
 }
 
-TEST_F(KeyedDataFileTest, ChangesOnDiskAreSeenByTheNextRead) {
+// Both ways of keeping the cache current: change notifications, and a stat per lookup.
+class CacheFreshnessTest : public KeyedDataFileTest, public ::testing::WithParamInterface<bool> {
+ protected:
+  void SetUp() override { cache::SetWatching(GetParam()); }
+  void TearDown() override { cache::SetWatching(true); }
+};
+
+INSTANTIATE_TEST_SUITE_P(Modes, CacheFreshnessTest, ::testing::Values(true, false),
+                         [](const auto& info) { return info.param ? "Watched" : "Stat"; });
+
+TEST_P(CacheFreshnessTest, ChangesOnDiskAreSeenByTheNextRead) {
   WriteBytes(file, "[S]\nA=1\n");
   EXPECT_EQ(Read(file, "S", "A"), "1");
   // Same size, same inode, different content: only the modification time tells.
@@ -269,6 +280,22 @@ TEST_F(KeyedDataFileTest, ChangesOnDiskAreSeenByTheNextRead) {
   EXPECT_EQ(Read(other, "S", "A"), "4");
   Write(file, "S", "A", "5");
   EXPECT_EQ(Read(other, "S", "A"), "5");
+  // Another file renamed over it, as editors save.
+  std::string side = dir.File("side.tmp");
+  WriteBytes(side, "[S]\nA=6\n");
+  std::filesystem::rename(side, file);
+  EXPECT_EQ(Read(file, "S", "A"), "6");
+  // A symbolic link pointed elsewhere.
+  std::string a = dir.File("a.zov"), b = dir.File("b.zov"), link = dir.File("link.zov");
+  WriteBytes(a, "[S]\nA=from a\n");
+  WriteBytes(b, "[S]\nA=from b\n");
+  std::filesystem::create_symlink(a, link);
+  EXPECT_EQ(Read(link, "S", "A"), "from a");
+  std::filesystem::remove(link);
+  std::filesystem::create_symlink(b, link);
+  EXPECT_EQ(Read(link, "S", "A"), "from b");
+  WriteBytes(b, "[S]\nA=b again\n");
+  EXPECT_EQ(Read(link, "S", "A"), "b again");
 }
 
 TEST_F(KeyedDataFileTest, ReadingNeverCrashesOnArbitraryBytes) {
