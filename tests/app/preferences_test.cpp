@@ -61,6 +61,22 @@ TEST(GetIni, OpensThePreferencesFileItselfWhenNoStoreIsGiven) {
   EXPECT_NE(ini.find("Data File Path=" + t.folder.path().string()), std::string::npos);
 }
 
+TEST(GetIni, MalformedPreferencesFileWarnsOnceAndTheDefaultsServe) {
+  TestApp t;
+  t.app.platform.preferences = nullptr;
+  testing::WriteFile(t.path("Corvala.ini"), "[User Preferences\nFont Size=9\n");
+  P::GetIni(t.app);  // does not end the program
+  EXPECT_EQ(t.app.state.ReportFontSize, 10.0f);
+  EXPECT_EQ(t.app.state.ReportFontName, "Courier New");
+  ASSERT_FALSE(t.dialogs.boxes.empty());
+  EXPECT_NE(t.dialogs.boxes[0].text.find(t.path("Corvala.ini")), std::string::npos);
+  int readWarnings = 0;
+  for (const auto& box : t.dialogs.boxes) {
+    if (box.text.find("cannot be read") != std::string::npos) ++readWarnings;
+  }
+  EXPECT_EQ(readWarnings, 1);
+}
+
 TEST(GetIni, PreferencesMoveToTheUserFolderWhenTheProgramFolderIsNotWritable) {
   testing::TempFolder config;
   ::setenv("XDG_CONFIG_HOME", config.path().c_str(), 1);
