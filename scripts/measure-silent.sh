@@ -4,7 +4,7 @@
 #   scripts/measure-silent.sh [build-folder]     (default: build/release)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=${1:-$root/build/release}
+build=$(realpath -m "${1:-$root/build/release}")
 program=$build/bin/Corvala
 [ -x "$program" ] || { echo "no $program; build it first (scripts/run-example.sh builds it)" >&2; exit 1; }
 work=$(mktemp -d)

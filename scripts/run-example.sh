@@ -3,7 +3,7 @@
 #   scripts/run-example.sh [build-folder]     (default: build/release, built when needed)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=${1:-$root/build/release}
+build=$(realpath -m "${1:-$root/build/release}")
 program=$build/bin/Corvala
 if [ ! -x "$program" ]; then
   cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
