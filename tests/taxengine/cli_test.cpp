@@ -1,0 +1,105 @@
+// The fennick command-line host, run as a child process.
+#include <sys/wait.h>
+
+#include <array>
+#include <fstream>
+#include <sstream>
+
+#include "test_util.h"
+
+namespace {
+
+using namespace fennick_test;
+
+struct Outcome {
+  int status;
+  std::string out;
+};
+
+// Runs fennick with the arguments (already quoted for the shell); stderr joins stdout when
+// `withErrors` is set.
+Outcome Fennick(const std::string& arguments, bool withErrors = false) {
+  std::string command =
+      std::string("'") + FENNICK_CLI + "' " + arguments + (withErrors ? " 2>&1" : " 2>/dev/null");
+  FILE* pipe = popen(command.c_str(), "r");
+  EXPECT_NE(pipe, nullptr);
+  std::string out;
+  std::array<char, 4096> buffer;
+  std::size_t n;
+  while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) out.append(buffer.data(), n);
+  int status = pclose(pipe);
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+const std::string kData = FENNICK_TEST_DATA;
+const std::string kExamples = FENNICK_EXAMPLES;
+
+TEST(CommandLine, ReportMatchesTheWorkedOutText) {
+  Outcome run = Fennick("'" + kData + "/single2005.scn'");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out, ReadFile(kData + "/single2005.txt"));
+}
+
+TEST(CommandLine, JsonBeforeOrAfterTheFile) {
+  for (const std::string& args :
+       {"--json '" + kData + "/single2005.scn'", "'" + kData + "/single2005.scn' 1 --json"}) {
+    Outcome run = Fennick(args);
+    EXPECT_EQ(run.status, 0) << args;
+    EXPECT_NE(run.out.find("\"Taxpayer\": \"Ann \\\"Sam\\\" Lee\""), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("\"TaxInc\": \"41,800\""), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("\"BalDue\": \"1,115\""), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("\"oAMT.TentativeAMT\": \"2,535\""), std::string::npos) << run.out;
+    EXPECT_EQ(run.out.front(), '{');
+    EXPECT_EQ(run.out.substr(run.out.size() - 2), "}\n");
+  }
+}
+
+TEST(CommandLine, ColumnsOfTheExampleFile) {
+  // Column 2 adds a long-term gain of 25,000 to wages of 71,000 (2004, head of household,
+  // 3 exemptions): taxable 96,000 - 7,150 - 9,300 = 79,550.
+  Outcome run = Fennick("--json '" + kExamples + "/compare.scn' 2");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_NE(run.out.find("\"TaxInc\": \"79,550\""), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("\"oInc.AdjNetCG\": \"25,000\""), std::string::npos) << run.out;
+}
+
+TEST(CommandLine, ExitStatusAndMessages) {
+  struct {
+    std::string args;
+    int status;
+    const char* message;
+  } rows[] = {
+      {"--help", 0, "Usage: fennick"},
+      {"", 2, "Usage: fennick"},
+      {"--verbose x.scn", 2, "unknown option --verbose"},
+      {"'" + kData + "/single2005.scn' x", 2, "whole number"},
+      {"'" + kData + "/single2005.scn' 0", 2, "whole number"},
+      {"a.scn 1 2", 2, "at most one column"},
+      {"'" + kData + "/absent.scn'", 1, "absent.scn"},
+      {"'" + kData + "/single2005.scn' 4", 1, "holds no scenario 4"},
+  };
+  for (const auto& row : rows) {
+    Outcome run = Fennick(row.args, true);
+    EXPECT_EQ(run.status, row.status) << row.args;
+    EXPECT_NE(run.out.find(row.message), std::string::npos) << row.args << "\n" << run.out;
+  }
+}
+
+TEST(CommandLine, MalformedFileIsRefusedByName) {
+  TempDir dir;
+  std::string path = dir.File("broken.scn");
+  std::ofstream(path) << "[Scenario1]\nWages Spouse 1=plenty\n";
+  Outcome run = Fennick("'" + path + "'", true);
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.out.find("broken.scn"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("10002"), std::string::npos) << run.out;
+}
+
+}  // namespace
