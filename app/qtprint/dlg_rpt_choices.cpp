@@ -3,13 +3,12 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QGroupBox>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QPushButton>
-#include <QScreen>
 #include <QVBoxLayout>
 
 #include "qtprint/qt_text.h"
+#include "qtprint/screen_centre.h"
 
 namespace corvala {
 namespace {
@@ -83,10 +82,7 @@ ReportChoiceResult DlgRptChoices::Ask(const std::string& caption, const ReportCh
   chkPercentMethod_->setCheckState(State(initial.percentage));
 
   adjustSize();
-  if (const QScreen* screen = QGuiApplication::primaryScreen(); screen != nullptr) {
-    const QRect area = screen->geometry();
-    move(area.left() + (area.width() - width()) / 2, area.top() + (area.height() - height()) / 2);
-  }
+  qtprint::CentreOnScreen(this);
 
   // Escape rejects without a close event and counts as Cancel.
   outcome_ = ReportChoiceOutcome::Cancelled;

@@ -15,6 +15,7 @@
 #include <QVBoxLayout>
 
 #include "qtprint/qt_text.h"
+#include "qtprint/screen_centre.h"
 
 namespace corvala {
 namespace {
@@ -133,10 +134,7 @@ FrmReportForm::FrmReportForm(Actions actions, QWidget* parent)
   resize(opening_);
   // Smaller than the opening size snaps back to it.
   setMinimumSize(opening_);
-  if (const QScreen* screen = QGuiApplication::primaryScreen(); screen != nullptr) {
-    const QRect area = screen->geometry();
-    move(area.left() + (area.width() - width) / 2, area.top() + (area.height() - height) / 2);
-  }
+  qtprint::CentreOnScreen(this);
 }
 
 bool FrmReportForm::eventFilter(QObject* watched, QEvent* event) {

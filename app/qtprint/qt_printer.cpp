@@ -163,6 +163,7 @@ void QtPrinter::BeginJob() {
   if (redirect_ == nullptr && !pdfPath_.empty()) {
     ++jobsStarted_;
   }
+  ownJob_ = redirect_ == nullptr;
   painter_.setFont(font_);
   page_ = 1;
   pageOpen_ = true;
@@ -244,7 +245,9 @@ void QtPrinter::EndDoc() {
     return;
   }
   painter_.end();
-  ++finishedJobs_;
+  if (ownJob_) {
+    ++finishedJobs_;
+  }
   if (!currentFile_.empty()) {
     finishedFiles_.push_back(currentFile_);
   }

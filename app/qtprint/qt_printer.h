@@ -56,7 +56,8 @@ class QtPrinter : public Printer {
   const std::string& PdfOutput() const { return pdfPath_; }
   // The PDF file of the n-th job (1-based) of the current PDF session.
   std::string PdfFileForJob(int job) const;
-  // Jobs ended by EndDoc since the last SetPdfOutput, and the files they wrote (PDF only).
+  // Jobs on the own printer ended by EndDoc since the last SetPdfOutput, and the files they
+  // wrote (PDF only); jobs painted on a redirect device are not counted.
   int FinishedJobs() const { return finishedJobs_; }
   const std::vector<std::string>& FinishedFiles() const { return finishedFiles_; }
   bool JobOpen() const { return painter_.isActive(); }
@@ -89,6 +90,7 @@ class QtPrinter : public Printer {
   int finishedJobs_ = 0;
   std::vector<std::string> finishedFiles_;
   std::string currentFile_;
+  bool ownJob_ = false;  // the open job prints on the own printer, not a redirect
   int page_ = 1;
   bool pageOpen_ = false;  // false after NewPage until the next output starts the sheet
   double x_ = 0;           // pen position within the current line

@@ -90,6 +90,50 @@ std::vector<std::vector<std::string>> PdfPages(const std::filesystem::path& pdf,
   return pages;
 }
 
+namespace {
+
+double Attribute(const std::string& tag, const std::string& name) {
+  const std::string key = name + "=\"";
+  const std::size_t at = tag.find(key);
+  if (at == std::string::npos) return -1;
+  return std::stod(tag.substr(at + key.size()));
+}
+
+}  // namespace
+
+std::vector<PdfWord> PdfWords(const std::filesystem::path& pdf) {
+  const std::string html = Run(std::string(QEL_PDFTOTEXT) + " -bbox " + Quoted(pdf) + " - 2>&1");
+  std::vector<PdfWord> words;
+  int page = 0;
+  std::size_t at = 0;
+  while ((at = html.find('<', at)) != std::string::npos) {
+    const std::size_t close = html.find('>', at);
+    if (close == std::string::npos) break;
+    const std::string tag = html.substr(at, close - at + 1);
+    if (tag.rfind("<page ", 0) == 0) {
+      ++page;
+    } else if (tag.rfind("<word ", 0) == 0) {
+      const std::size_t end = html.find("</word>", close);
+      if (end == std::string::npos) break;
+      PdfWord word;
+      word.text = html.substr(close + 1, end - close - 1);
+      word.page = page;
+      word.left = Attribute(tag, "xMin");
+      word.top = Attribute(tag, "yMin");
+      words.push_back(word);
+    }
+    at = close + 1;
+  }
+  return words;
+}
+
+PdfWord FindWord(const std::vector<PdfWord>& words, int page, const std::string& text) {
+  for (const PdfWord& word : words) {
+    if (word.page == page && word.text == text) return word;
+  }
+  return PdfWord{};
+}
+
 int PdfPageCount(const std::filesystem::path& pdf) {
   std::istringstream info(Run(std::string(QEL_PDFINFO) + " " + Quoted(pdf) + " 2>&1"));
   std::string line;

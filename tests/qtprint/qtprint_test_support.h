@@ -34,6 +34,18 @@ std::vector<std::vector<std::string>> PdfPages(const std::filesystem::path& pdf,
 // The page count pdfinfo reports.
 int PdfPageCount(const std::filesystem::path& pdf);
 
+// The words of a PDF file with the top left corner of each, in points, as pdftotext -bbox
+// gives them; `page` counts from 1.
+struct PdfWord {
+  std::string text;
+  int page = 0;
+  double left = 0;
+  double top = 0;
+};
+std::vector<PdfWord> PdfWords(const std::filesystem::path& pdf);
+// The first word with this text on `page` (1-based); a word with an empty text when absent.
+PdfWord FindWord(const std::vector<PdfWord>& words, int page, const std::string& text);
+
 // 1-based column where `needle` starts in `line`, 0 when absent.
 int ColumnOf(const std::string& line, const std::string& needle);
 // Index of the first line holding `needle` in `page`, -1 when absent.
