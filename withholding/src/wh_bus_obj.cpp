@@ -20,8 +20,10 @@ namespace {
 const char kModuleAnchor = 0;
 }  // namespace
 
+// The library does not move while it is loaded, so its folder is looked up once.
 std::filesystem::path LibraryFolder() {
-  return qel::ModuleFolder(&kModuleAnchor);
+  static const std::filesystem::path folder = qel::ModuleFolder(&kModuleAnchor);
+  return folder;
 }
 
 }  // namespace detail

@@ -66,7 +66,9 @@ void WhBusObj::Calculate() {
 
 void WhBusObj::CalcWH4Paycheck() {
   Trap("WhBusObj.CalcWH4Paycheck", [&] {
-    sTable_ = (detail::LibraryFolder() / detail::kTableFileName).string();
+    static const std::string tablePath =
+        (detail::LibraryFolder() / detail::kTableFileName).string();
+    sTable_ = tablePath;
 
     // The one-allowance amount; table files are written in invariant syntax.
     {
