@@ -7,6 +7,8 @@
 
 #include "qel/module_path.h"
 
+extern "C" const char* QelModuleProbeFile();
+
 namespace qel {
 namespace {
 
@@ -79,6 +81,18 @@ TEST(ModulePathTest, FindsTheRunningProgram) {
   EXPECT_TRUE(std::filesystem::exists(file));
   EXPECT_EQ(file.filename(), "qel_common_tests");
   EXPECT_EQ(ModuleFolder(reinterpret_cast<const void*>(&StandardDescription)), file.parent_path());
+}
+
+TEST(ModulePathTest, FindsASharedLibraryFromInside) {
+  std::filesystem::path lib = QelModuleProbeFile();
+  EXPECT_TRUE(lib.is_absolute());
+  EXPECT_EQ(lib.filename(), "libqel_module_probe.so");
+  EXPECT_TRUE(std::filesystem::exists(lib));
+  // The working directory plays no part.
+  std::filesystem::path before = std::filesystem::current_path();
+  std::filesystem::current_path("/");
+  EXPECT_EQ(ModuleFolder(reinterpret_cast<const void*>(&QelModuleProbeFile)), lib.parent_path());
+  std::filesystem::current_path(before);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "../../components/src/file_cache.h"
 #include "qel/error.h"
 #include "qel/keyed_data_file.h"
 #include "temp_folder.h"
@@ -180,6 +181,7 @@ TEST_F(TaxTableStoreTest, TheCacheStaysBounded) {
     s.SelectSection("A");
     s.LoadSection();
     ASSERT_EQ(s.LookupTax(Cur("100")), Cur(std::to_string(i % 50).c_str()));
+    ASSERT_LE(cache::CachedFileCount(), cache::kMaxFiles);
   }
   // The first files were evicted and are read again correctly.
   TaxTableStore s;
