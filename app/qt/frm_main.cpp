@@ -216,7 +216,7 @@ void frmMain::mnuFileNew_Click() {
 }
 
 void frmMain::mnuFileOpen_Click() {
-  if (FileOperations::OpenFile(app_, std::string())) IPSupport::InitIP(app_);
+  FileOperations::OpenCommand(app_, std::string());
 }
 
 void frmMain::mnuFileSave_Click() {
@@ -230,7 +230,7 @@ void frmMain::mnuFileSaveAs_Click() {
 void frmMain::mnuFileMRU_Click(int index) {
   if (index < 1 || index > 5) return;
   const std::string name = app_.state.RecentFiles[static_cast<std::size_t>(index - 1)];
-  if (FileOperations::OpenFile(app_, name)) IPSupport::InitIP(app_);
+  FileOperations::OpenCommand(app_, name);
 }
 
 void frmMain::mnuFilePrintPreview_Click() {
@@ -263,8 +263,9 @@ void frmMain::mnuHelpAbout_Click() {
 }
 
 void frmMain::mnuFileExit_Click() {
-  SavePosition();
-  MainMod::ExitCommand(app_);  // returns only when the user keeps the program running
+  // Returns only when the user keeps the program running; otherwise the window stores its
+  // position and the program ends.
+  MainMod::ExitCommand(app_, [this] { SavePosition(); });
 }
 
 void frmMain::tbToolBar_ButtonClick(const QString& key) {

@@ -1,0 +1,198 @@
+// The small forms: closing screen, start-up choice, font warning, about box, and the real message
+// box and file dialogs answered as a user would.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+
+#include "core/help_support.h"
+#include "qt/qt_platform.h"
+#include "qt/small_forms.h"
+#include "test_support.h"
+
+namespace corvala::test {
+namespace {
+
+// Runs `answer` on the modal widget as soon as one is open.
+void WhenModal(std::function<void(QWidget*)> answer) {
+  auto* timer = new QTimer;
+  timer->setInterval(10);
+  QObject::connect(timer, &QTimer::timeout, [timer, answer] {
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+      timer->stop();
+      timer->deleteLater();
+      answer(modal);
+    }
+  });
+  timer->start();
+}
+
+TEST(ClosingScreen, TimeSpentTexts) {
+  struct Row {
+    int seconds;
+    const char* opening;
+  };
+  const Row rows[] = {
+      {45, "You have spent 0 minutes, and 45 seconds using Quenford's Qel Paystave. "},
+      {60, "You have spent 1 minute using Quenford's Qel Paystave. "},
+      {61, "You have spent 1 minute, and 1 second using Quenford's Qel Paystave. "},
+      {3725, "You have spent 1 hour, and 2 minutes using Quenford's Qel Paystave. "},
+      {7200, "You have spent 2 hours using Quenford's Qel Paystave. "},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.seconds);
+    frmFinal form(HelpSupport::FinalScreenCaption(), HelpSupport::FinalScreenText(row.seconds));
+    auto* display = form.findChild<QPlainTextEdit*>("txtDisplay");
+    ASSERT_NE(display, nullptr);
+    const QString expected =
+        QString(row.opening) + "How long would your work have taken without it?";
+    EXPECT_TRUE(display->toPlainText().startsWith(expected))
+        << display->toPlainText().toStdString();
+    EXPECT_FALSE(display->toPlainText().contains('\r'));
+    EXPECT_EQ(form.windowTitle(), "Quenford Qel Paystave");
+  }
+}
+
+TEST(ClosingScreen, TypingChangesNothingAndByeCloses) {
+  frmFinal form("Quenford Qel Paystave", "You have spent 1 minute\r\nline two\r\n");
+  form.show();
+  auto* display = form.findChild<QPlainTextEdit*>("txtDisplay");
+  const QString before = display->toPlainText();
+  FocusOn(display);
+  QTest::keyClicks(display, "typed");
+  QTest::keyClick(display, Qt::Key_Backspace);
+  QTest::keyClick(display, Qt::Key_Delete);
+  QTest::keyClick(display, Qt::Key_Return);
+  EXPECT_EQ(display->toPlainText(), before);
+  EXPECT_EQ(display->font().family(), "Courier New");
+  auto* bye = form.findChild<QPushButton*>("btnDone");
+  ASSERT_NE(bye, nullptr);
+  EXPECT_EQ(bye->text(), "Bye!");
+  QTest::mouseClick(bye, Qt::LeftButton);
+  EXPECT_FALSE(form.isVisible());
+}
+
+TEST(StartUpForm, EachButtonGivesItsChoice) {
+  const std::pair<const char*, int> rows[] = {{"btnNew", 1}, {"btnOld", 2}, {"btnMain", 0}};
+  for (const auto& [name, choice] : rows) {
+    SCOPED_TRACE(name);
+    frmStartUp form;
+    EXPECT_EQ(form.windowTitle(), "Startup Options");
+    WhenModal([name = name](QWidget* modal) {
+      QTest::mouseClick(modal->findChild<QPushButton*>(name), Qt::LeftButton);
+    });
+    form.exec();
+    EXPECT_EQ(form.Choice(), choice);
+  }
+  frmStartUp closed;
+  WhenModal([](QWidget* modal) { modal->close(); });
+  closed.exec();
+  EXPECT_EQ(closed.Choice(), 0) << "closing the form is Main Window";
+}
+
+TEST(ErrorWarningForm, DontShowValue) {
+  struct Row {
+    bool check;
+    bool byOk;
+    int expected;
+  };
+  const Row rows[] = {{true, true, 1}, {false, true, 0}, {true, false, 0}};
+  for (const Row& row : rows) {
+    frmError form("The Arial (12 point) font, could not be located.");
+    EXPECT_EQ(form.windowTitle(), "Error Warning");
+    EXPECT_EQ(form.findChild<QLabel*>("lblErrInfo")->text(),
+              "The Arial (12 point) font, could not be located.");
+    WhenModal([row](QWidget* modal) {
+      modal->findChild<QCheckBox*>("chkDontShow")->setChecked(row.check);
+      if (row.byOk) {
+        QTest::mouseClick(modal->findChild<QPushButton*>("btnOK"), Qt::LeftButton);
+      } else {
+        modal->close();
+      }
+    });
+    form.exec();
+    EXPECT_EQ(form.DontShowValue(), row.expected);
+  }
+}
+
+TEST(AboutBox, CaptionVersionAndNoSystemInfoButton) {
+  TestProgram program;
+  frmAbout about(HelpSupport::GetAboutTexts(program.app));
+  EXPECT_EQ(about.windowTitle(), "About Qel Paystave");
+  EXPECT_EQ(about.findChild<QLabel*>("lblVersion")->text(), "Version: ZOV2005.10.143");
+  EXPECT_EQ(about.findChild<QLabel*>("lblTitle")->text(), "Qel Paystave");
+  EXPECT_TRUE(about.findChild<QLabel*>("lblPhone")->text().startsWith("Phone: "));
+  EXPECT_TRUE(about.findChild<QLabel*>("lblEmail")->text().startsWith("email: "));
+  EXPECT_EQ(about.findChild<QPushButton*>("cmdSysInfo"), nullptr);
+  for (QPushButton* button : about.findChildren<QPushButton*>()) {
+    EXPECT_FALSE(button->text().contains("System Info"));
+  }
+}
+
+TEST(QtDialogsTest, MessageBoxAnswers) {
+  TestProgram program;
+  QtDialogs dialogs(program.app);
+  struct Row {
+    Buttons buttons;
+    QMessageBox::StandardButton click;  // NoButton: close with Escape
+    Answer expected;
+  };
+  const Row rows[] = {{Buttons::YesNoCancel, QMessageBox::Yes, Answer::Yes},
+                      {Buttons::YesNoCancel, QMessageBox::NoButton, Answer::Cancel},
+                      {Buttons::YesNo, QMessageBox::No, Answer::No},
+                      {Buttons::OK, QMessageBox::NoButton, Answer::OK}};
+  for (const Row& row : rows) {
+    QString title, text;
+    WhenModal([&, row](QWidget* modal) {
+      auto* box = qobject_cast<QMessageBox*>(modal);
+      ASSERT_NE(box, nullptr);
+      title = box->windowTitle();
+      text = box->text();
+      if (row.click == QMessageBox::NoButton) {
+        QTest::keyClick(box, Qt::Key_Escape);
+      } else {
+        box->button(row.click)->click();
+      }
+    });
+    EXPECT_EQ(dialogs.MessageBox("first\nsecond", row.buttons, Icon::Exclamation, "WARNING!"),
+              row.expected);
+    EXPECT_EQ(title, "WARNING!");
+    EXPECT_EQ(text, "first\nsecond");
+  }
+}
+
+TEST(QtDialogsTest, FileDialogCancelGivesNothingAndANameGetsTheDefaultExtension) {
+  TestProgram program;
+  QtDialogs dialogs(program.app);
+  FileDialogRequest request{"Save As", program.dir.path().toStdString(), ".ZOV",
+                            "Data Files(*.ZOV)|*.ZOV|All Files(*.*)|*.*||", ""};
+  WhenModal([](QWidget* modal) { qobject_cast<QDialog*>(modal)->reject(); });
+  EXPECT_EQ(dialogs.AskSaveFile(request), std::nullopt);
+
+  QString folder, title;
+  WhenModal([&](QWidget* modal) {
+    auto* dialog = qobject_cast<QFileDialog*>(modal);
+    ASSERT_NE(dialog, nullptr);
+    folder = dialog->directory().absolutePath();
+    title = dialog->windowTitle();
+    dialog->selectFile("smith");
+    QMetaObject::invokeMethod(dialog, "accept");
+  });
+  const auto chosen = dialogs.AskSaveFile(request);
+  ASSERT_TRUE(chosen.has_value());
+  EXPECT_EQ(*chosen, program.Path("smith.ZOV"));
+  EXPECT_EQ(folder, program.dir.path());
+  EXPECT_EQ(title, "Save As");
+}
+
+}  // namespace
+}  // namespace corvala::test

@@ -1,0 +1,350 @@
+// The input form driven as a user would: typing, leaving fields, lists, check boxes, OK, Cancel.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+#include <QTextEdit>
+
+#include "core/file_operations.h"
+#include "ostrand/wh_bus_obj.h"
+#include "qt/frm_ip.h"
+#include "test_support.h"
+
+namespace corvala::test {
+namespace {
+
+class InputForm : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    program.app.state.CurrentFile = program.Path("case.zov");
+    form = std::make_unique<frmIP>(program.app);
+    form->LoadFromObject();
+    form->show();
+    Pump();
+  }
+
+  ostrand::_WhBusObj& Object() { return *program.app.state.withholding; }
+  template <typename T>
+  T* Find(const char* name) {
+    T* widget = form->findChild<T*>(name);
+    EXPECT_NE(widget, nullptr) << name;
+    return widget;
+  }
+  // Goes to the control's tab, enters it, types `text` over its contents and leaves it.
+  void TypeInto(const char* name, const QString& text) {
+    auto* box = Find<QLineEdit>(name);
+    form->vsTabIP->setCurrentWidget(box->parentWidget());
+    FocusOn(box);
+    box->selectAll();
+    if (text.isEmpty()) {
+      QTest::keyClick(box, Qt::Key_Delete);
+    } else {
+      QTest::keyClicks(box, text);
+    }
+  }
+  void Leave() { FocusOn(form->btnCancel); }
+
+  TestProgram program;
+  std::unique_ptr<frmIP> form;
+};
+
+TEST_F(InputForm, LoneMinusWritesNothingAndTheDigitsAfterItWriteTheWholeText) {
+  Object().sWages4Yr("52000");
+  TypeInto("txtAnnualWages", "-");
+  EXPECT_EQ(Object().sWages4Yr(), "52,000.00");
+  EXPECT_TRUE(program.app.state.DataSaved) << "a lone minus sign is no change yet";
+  QTest::keyClicks(form->txtAnnualWages, "12");
+  EXPECT_EQ(Object().sWages4Yr(), "-12.00");
+  EXPECT_FALSE(program.app.state.DataSaved);
+}
+
+TEST_F(InputForm, LeavingAFieldShowsTheFormattedValueAndRecomputesTheResult) {
+  EXPECT_EQ(form->lblAnnualWHProforma->text(), "0.00");
+  TypeInto("txtAnnualWages", "31200");
+  EXPECT_EQ(form->txtAnnualWages->text(), "31200") << "not re-read while typing";
+  Leave();
+  EXPECT_EQ(form->txtAnnualWages->text(), "31,200.00");
+  // Weekly, married, no allowances: 31,200 / 52 = 600.00; married weekly table over 435:
+  // 28.10 + 15% of 165.00 = 52.85 a pay check; 52.85 x 52 = 2,748.20.
+  EXPECT_EQ(form->lblAnnualWHProforma->text(), "2,748.20");
+  EXPECT_FALSE(program.app.state.DataSaved);
+}
+
+struct Case {
+  const char* title;
+  int computation;
+  std::vector<std::pair<const char*, const char*>> typed;
+  const char* frequencyList;
+  int frequency;
+  const char* unmarried;
+  const char* resultLabel;
+  const char* expected;
+};
+
+TEST_F(InputForm, EachTabShowsItsComputationsResult) {
+  const Case cases[] = {
+      // 600 - 2 x 61.54 = 476.92; single weekly over 188: 13.70 + 15% x 288.92 = 57.04.
+      {"percentage",
+       2,
+       {{"txtWagesPercent", "600"}, {"txtAllowancesPercent", "2"}},
+       "lstFreqPercent",
+       0,
+       "chkUnmarriedPercent",
+       "lblWHPercentMethod",
+       "57.04"},
+      // 600 - 61.54 = 538.46; married weekly over 435: 28.10 + 15% x 103.46 = 43.62;
+      // + 5.00 = 48.62; x 52 = 2,528.24.
+      {"proforma",
+       0,
+       {{"txtAnnualWages", "31200"},
+        {"txtAllowancesProforma", "1"},
+        {"txtAddWagePerChkProforma", "5"}},
+       "lstFreqProforma",
+       0,
+       nullptr,
+       "lblAnnualWHProforma",
+       "2,528.24"},
+      // 26,000 / 20 = 1,300.00; - 123.08 = 1,176.92; single biweekly over 377:
+      // 27.50 + 15% x 799.92 = 147.49; x 20 = 2,949.80; 3,000 - 2,949.80 = 50.20.
+      {"targeted",
+       1,
+       {{"txtWages4RestOfYrTargeted", "26000"},
+        {"txtPayPerLeftTargeted", "20"},
+        {"txtTargWH4RestOfYrTargeted", "3000"},
+        {"txtAllowancesTargeted", "1"}},
+       "lstFreqTargeted",
+       1,
+       "chkUnmarriedTargeted",
+       "lblWHShort",
+       "50.20"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.title);
+    form->lstComputationChoice->setCurrentRow(c.computation);
+    auto* list = Find<QListWidget>(c.frequencyList);
+    form->vsTabIP->setCurrentWidget(list->parentWidget());
+    list->setCurrentRow(c.frequency);
+    if (c.unmarried) {
+      auto* box = Find<QCheckBox>(c.unmarried);
+      FocusOn(box);
+      QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2));
+    }
+    for (const auto& [name, text] : c.typed) TypeInto(name, text);
+    Leave();
+    EXPECT_EQ(Find<QLabel>(c.resultLabel)->text().toStdString(), c.expected);
+    EXPECT_TRUE(program.dialogs.boxes.empty()) << program.dialogs.boxes.front().text;
+    // Start the next case from scratch.
+    program.app.state.withholding = ostrand::CreateObject(ostrand::kWhBusObjClassId);
+    form->LoadFromObject();
+  }
+}
+
+TEST_F(InputForm, TheThreeFrequencyListsStayOnOneIndex) {
+  for (const char* name : {"lstFreqProforma", "lstFreqTargeted", "lstFreqPercent"}) {
+    for (int row : {3, 1, 4}) {
+      SCOPED_TRACE(std::string(name) + " row " + std::to_string(row));
+      Find<QListWidget>(name)->setCurrentRow(row);
+      EXPECT_EQ(form->lstFreqProforma->currentRow(), row);
+      EXPECT_EQ(form->lstFreqTargeted->currentRow(), row);
+      EXPECT_EQ(form->lstFreqPercent->currentRow(), row);
+      EXPECT_EQ(static_cast<int>(Object().enumFrequency()), row);
+      EXPECT_EQ(form->lstFreqPercent->currentItem()->text(),
+                QString::fromStdString(Object().GetFrequency(Object().enumFrequency())));
+    }
+  }
+}
+
+TEST_F(InputForm, UnmarriedBoxesAreKeptEqual) {
+  auto click = [](QCheckBox* box) {
+    FocusOn(box);
+    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2));
+  };
+  auto all = [this](bool checked) {
+    return form->chkUnmarriedProforma->isChecked() == checked &&
+           form->chkUnmarriedTargeted->isChecked() == checked &&
+           form->chkUnmarriedPercent->isChecked() == checked;
+  };
+  form->vsTabIP->setCurrentIndex(1);
+  click(form->chkUnmarriedProforma);
+  EXPECT_TRUE(all(true));
+  EXPECT_TRUE(Object().IsSingle());
+
+  form->vsTabIP->setCurrentIndex(3);
+  click(form->chkUnmarriedPercent);
+  EXPECT_TRUE(all(false));
+  EXPECT_FALSE(Object().IsSingle());
+
+  // The Targeted box takes the others along when it loses the focus.
+  form->vsTabIP->setCurrentIndex(2);
+  click(form->chkUnmarriedTargeted);
+  EXPECT_TRUE(form->chkUnmarriedTargeted->isChecked());
+  FocusOn(form->txtAllowancesTargeted);
+  EXPECT_TRUE(all(true));
+  EXPECT_TRUE(Object().IsSingle());
+}
+
+TEST_F(InputForm, EnteringAFieldOfAnotherComputationsTabWarns) {
+  const std::string expected =
+      "You selected the Targeted Withholding computation (General tab). You are at the W-2 "
+      "Proforma input tab. Please either go to the Targeted Withholding input tab, or change the "
+      "type of computation that you want to make at the General tab.";
+  struct Row {
+    int computation;
+    const char* control;
+    bool warns;
+  };
+  const Row rows[] = {{1, "txtAnnualWages", true},         {1, "txtName", false},
+                      {1, "txtPayPerLeftTargeted", false}, {0, "txtAnnualWages", false},
+                      {2, "txtWagesPercent", false},       {0, "txtWagesPercent", true}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.control + std::string(" with computation ") + std::to_string(row.computation));
+    program.dialogs.boxes.clear();
+    Object().enumComputationType(static_cast<ostrand::eComputationType>(row.computation));
+    auto* box = Find<QLineEdit>(row.control);
+    form->vsTabIP->setCurrentWidget(box->parentWidget());
+    FocusOn(box);
+    ASSERT_EQ(program.dialogs.boxes.size(), row.warns ? 1u : 0u);
+    if (row.warns) {
+      EXPECT_EQ(program.dialogs.boxes[0].title, "WARNING!");
+      EXPECT_EQ(program.dialogs.boxes[0].icon, Icon::Exclamation);
+    }
+    FocusOn(form->btnCancel);
+  }
+  Object().enumComputationType(ostrand::targeted);
+  program.dialogs.boxes.clear();
+  form->vsTabIP->setCurrentIndex(1);
+  FocusOn(form->txtAnnualWages);
+  ASSERT_EQ(program.dialogs.boxes.size(), 1u);
+  EXPECT_EQ(program.dialogs.boxes[0].text, expected);
+}
+
+TEST_F(InputForm, AFieldThatIsNotANumberLeavesTheResultEmptyAndTheProgramRunning) {
+  struct Row {
+    ostrand::eComputationType computation;
+    const char* control;
+    const char* text;
+    const char* label;
+    const char* caption;
+  };
+  const Row rows[] = {
+      {ostrand::proforma, "txtAnnualWages", "abc", "lblAnnualWHProforma",
+       "Annual Wages Subject To Federal Withholding"},
+      {ostrand::proforma, "txtAllowancesProforma", "", "lblAnnualWHProforma",
+       "Withholding Allowances"},
+      {ostrand::targeted, "txtPayPerLeftTargeted", "two", "lblWHShort",
+       "Pay Periods For Rest Of Year"},
+      {ostrand::Percent, "txtWagesPercent", "", "lblWHPercentMethod", "Gross Wages For Pay Period"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.control);
+    Object().enumComputationType(row.computation);
+    EXPECT_NO_THROW({
+      TypeInto(row.control, row.text);
+      Leave();
+    });
+    EXPECT_EQ(Find<QLabel>(row.label)->text(), "");
+    EXPECT_TRUE(form->txtHelp->toPlainText().contains(
+        QString("\"%1\" needs to be a number").arg(row.caption)))
+        << form->txtHelp->toPlainText().toStdString();
+    EXPECT_TRUE(form->isVisible());
+    program.app.state.withholding = ostrand::CreateObject(ostrand::kWhBusObjClassId);
+    form->LoadFromObject();
+  }
+  // Once the field holds a number again the result comes back and the note goes.
+  Object().enumComputationType(ostrand::Percent);
+  TypeInto("txtWagesPercent", "abc");
+  Leave();
+  TypeInto("txtWagesPercent", "600");
+  Leave();
+  EXPECT_FALSE(form->lblWHPercentMethod->text().isEmpty());
+  EXPECT_TRUE(form->InputProblem().isEmpty());
+}
+
+TEST_F(InputForm, OkSavesTheInputsToTheCurrentFile) {
+  program.app.state.NeverNamed = false;
+  TypeInto("txtName", "Ann Example");
+  Leave();
+  form->lstComputationChoice->setCurrentRow(2);
+  form->lstFreqPercent->setCurrentRow(3);
+  QTest::mouseClick(form->btnOK, Qt::LeftButton);
+  EXPECT_EQ(form->result(), QDialog::Accepted);
+  QFile file(QString::fromStdString(program.app.state.CurrentFile));
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  const QByteArray saved = file.readAll();
+  EXPECT_TRUE(saved.contains("Ann Example"));
+  EXPECT_TRUE(program.app.state.DataSaved);
+  EXPECT_EQ(Object().enumComputationType(), ostrand::Percent);
+  EXPECT_EQ(Object().enumFrequency(), ostrand::monthly);
+}
+
+TEST_F(InputForm, OkOnACaseWithoutANameAsksForOne) {
+  program.app.state.NeverNamed = true;
+  program.app.state.CurrentFile = program.Path("UNTITLED.ZOV");
+  TypeInto("txtName", "Bo");
+  Leave();
+
+  program.dialogs.saveAnswers = {std::nullopt};  // the user cancels the Save As dialog
+  QTest::mouseClick(form->btnOK, Qt::LeftButton);
+  EXPECT_TRUE(form->isVisible()) << "the form stays open";
+  EXPECT_FALSE(QFile::exists(program.Path("UNTITLED.ZOV").c_str()));
+  EXPECT_FALSE(program.app.state.DataSaved);
+
+  program.dialogs.saveAnswers.push_back(program.Path("bo.zov"));
+  QTest::mouseClick(form->btnOK, Qt::LeftButton);
+  EXPECT_EQ(form->result(), QDialog::Accepted);
+  EXPECT_TRUE(QFile::exists(program.Path("bo.zov").c_str()));
+  EXPECT_FALSE(QFile::exists(program.Path("UNTITLED.ZOV").c_str()));
+  EXPECT_EQ(program.app.state.CurrentFile, program.Path("bo.zov"));
+}
+
+TEST_F(InputForm, CancelKeepsTypedValuesInTheObjectButSavesNothing) {
+  TypeInto("txtName", "Cy Typed");
+  TypeInto("txtAnnualWages", "41000");
+  QTest::mouseClick(form->btnCancel, Qt::LeftButton);
+  EXPECT_EQ(form->result(), QDialog::Rejected);
+  EXPECT_EQ(Object().sTaxpayer(), "Cy Typed");
+  EXPECT_EQ(Object().sWages4Yr(), "41,000.00");
+  EXPECT_FALSE(QFile::exists(QString::fromStdString(program.app.state.CurrentFile)));
+  EXPECT_FALSE(program.app.state.DataSaved) << "the unsaved-inputs question must be asked later";
+}
+
+TEST_F(InputForm, EnterMovesToTheNextFieldAndHelpFollowsTheFocus) {
+  form->vsTabIP->setCurrentIndex(0);
+  FocusOn(form->txtName);
+  EXPECT_EQ(form->txtHelp->toPlainText(),
+            "Enter the name of the employee. This input is optional.");
+  QTest::keyClick(form->txtName, Qt::Key_Return);
+  Pump();
+  EXPECT_TRUE(form->txtLine2->hasFocus());
+  EXPECT_TRUE(form->isVisible()) << "Enter must not press OK";
+  EXPECT_TRUE(form->txtHelp->toPlainText().startsWith("Enter the a information"));
+}
+
+TEST_F(InputForm, LoadingShowsTheObjectsValuesWithoutChangingIt) {
+  Object().sTaxpayer("Di Loaded");
+  Object().sAllowancesIP("3");
+  Object().enumFrequency(ostrand::semimonthly);
+  Object().IsSingle(true);
+  Object().enumComputationType(ostrand::targeted);
+  program.app.state.DataSaved = true;
+  frmIP loaded(program.app);
+  loaded.LoadFromObject();
+  EXPECT_EQ(loaded.txtName->text(), "Di Loaded");
+  for (QLineEdit* box :
+       {loaded.txtAllowancesProforma, loaded.txtAllowancesTargeted, loaded.txtAllowancesPercent}) {
+    EXPECT_EQ(box->text(), "3");
+  }
+  EXPECT_EQ(loaded.lstFreqTargeted->currentRow(), 2);
+  EXPECT_EQ(loaded.lstComputationChoice->currentRow(), 1);
+  EXPECT_TRUE(loaded.chkUnmarriedPercent->isChecked());
+  EXPECT_TRUE(program.app.state.DataSaved) << "filling the form is not a change by the user";
+}
+
+}  // namespace
+}  // namespace corvala::test
