@@ -36,7 +36,8 @@ Currency LimitIRADed4Spouse(const YearParams& p, bool secondSpouse, iTop& top) {
     // Modified AGI: total income less the adjustments of the same scenario computed again
     // without IRA contributions. The nested run sees both contributions as zero and cannot
     // reach this procedure again; contributions and deductions are put back afterwards, also
-    // when the nested run fails.
+    // when the nested run fails. It runs the steps up to the adjustments: every later result
+    // it could write is written again by the computation that called it.
     Currency rememberedTotal = top.totalInc;
     Currency adjustmentsWithoutIra;
     {
@@ -55,8 +56,8 @@ Currency LimitIRADed4Spouse(const YearParams& p, bool secondSpouse, iTop& top) {
       adj.iraContribSp1 = kZero;
       adj.iraContribSp2 = kZero;
       top.inIraLimit = true;
-      TopComputations::TopTaxCalc(top);
-      adjustmentsWithoutIra = top.adj2Inc;
+      TotIncCalcs::CalcTotInc(top);
+      adjustmentsWithoutIra = Adj2IncCalcs::Adj2IncCalc(top);
     }
     Currency modifiedAgi = rememberedTotal - adjustmentsWithoutIra;
 
