@@ -160,10 +160,15 @@ void KeyedDataFile::WriteValue(std::string_view section, std::string_view key,
   ini::Document doc;
   struct stat st {};
   bool exists = false;
+  std::string original;
   int fd = ::open(target.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd >= 0) {
-    bool ok = ::fstat(fd, &st) == 0 && !S_ISDIR(st.st_mode);
-    int e = ok ? 0 : (errno ? errno : EISDIR);
+    int e = 0;
+    if (::fstat(fd, &st) != 0)
+      e = errno;
+    else if (S_ISDIR(st.st_mode))
+      e = EISDIR;
+    bool ok = e == 0;
     std::string bytes;
     if (ok) {
       bytes = ReadAll(fd, ok);
@@ -180,6 +185,7 @@ void KeyedDataFile::WriteValue(std::string_view section, std::string_view key,
            "The file " + path_ + " is not a file of sections and keys (line " +
                std::to_string(badLine) + ": " + reason + "); it was left unchanged");
     exists = true;
+    original = std::move(bytes);
   } else if (errno != ENOENT) {
     int e = errno;
     if (e == ENOTDIR)
@@ -216,7 +222,10 @@ void KeyedDataFile::WriteValue(std::string_view section, std::string_view key,
       if (l.kind == ini::Line::kSection) break;
       if (l.kind != ini::Line::kKey) continue;
       if (ini::Folded(l.name) == foldedKey) {
+        // The key keeps the spelling it has in the file.
+        std::string text = KeyLine(l.name, value);
         doc.lines[i] = keyLine;
+        doc.lines[i].text = std::move(text);
         replaced = true;
         break;
       }
@@ -228,7 +237,10 @@ void KeyedDataFile::WriteValue(std::string_view section, std::string_view key,
 
   cache::Invalidate(path_);
   cache::Invalidate(target);
-  ReplaceFile(target, ini::Serialize(doc), exists ? &st : nullptr);
+  std::string updated = ini::Serialize(doc);
+  // The same value again leaves the file (and its time stamp) alone.
+  if (exists && updated == original) return;
+  ReplaceFile(target, updated, exists ? &st : nullptr);
   cache::Invalidate(path_);
   cache::Invalidate(target);
 }

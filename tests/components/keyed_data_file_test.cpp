@@ -1,10 +1,12 @@
 #include "qel/keyed_data_file.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <string>
 
@@ -106,6 +108,11 @@ TEST_F(KeyedDataFileTest, WritingReplacesOneValueAndLeavesTheRest) {
             "Wages=600\n"
             "[Targeted]\n"
             "Remain Periods=12\n");
+  // Writing the value it already has leaves the file as it is, time stamp included.
+  auto stamp = std::filesystem::last_write_time(file);
+  std::filesystem::last_write_time(file, stamp - std::chrono::hours(1));
+  Write(file, "Common", "tp", "Bob");
+  EXPECT_EQ(std::filesystem::last_write_time(file), stamp - std::chrono::hours(1));
 }
 
 TEST_F(KeyedDataFileTest, HandWrittenFilesAreReadLeniently) {
@@ -210,7 +217,23 @@ TEST_F(KeyedDataFileTest, FailedReplaceLeavesTheOriginalAndNoTemporary) {
     EXPECT_EQ(ReadBytes(file), before);
     EXPECT_EQ(EntryCount(dir.path()), 1u);
   }
-  // A target that is a folder holding something: the rename over it fails.
+  // A file size limit makes writing the temporary fail part-way (also for root).
+  {
+    struct rlimit old {};
+    ::getrlimit(RLIMIT_FSIZE, &old);
+    auto previous = ::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = old;
+    small.rlim_cur = 64;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    QelError e = ErrorOf([&] { Write(file, "Common", "A", std::string(500, 'x')); });
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    ::signal(SIGXFSZ, previous);
+    EXPECT_EQ(e.number(), err::kPathFileAccess);
+    EXPECT_NE(e.description().find(file), std::string::npos) << e.description();
+    EXPECT_EQ(ReadBytes(file), before);
+    EXPECT_EQ(EntryCount(dir.path()), 1u);
+  }
+  // A target that is a folder: refused, naming it, and nothing is left behind.
   std::string folderTarget = dir.File("target.zov");
   std::filesystem::create_directory(folderTarget);
   WriteBytes(folderTarget + "/inside", "keep");
