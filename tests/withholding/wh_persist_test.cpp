@@ -259,6 +259,7 @@ TEST(DataFile, FailedSaveRaisesAndLeavesTheEditOpen) {
       (folder.path() / "no such folder" / "case.zov").string(),  // missing folder
       "",                                                        // no name at all
       folder.path().string(),                                    // a folder, not a file
+      "/proc/ostrand-case.zov",  // a folder that refuses new files, even to the superuser
   };
   for (const std::string& path : paths) {
     WhBusObj o;
