@@ -7,17 +7,22 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QDialog>
+#include <QFontDialog>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QPlainTextEdit>
+#include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QPushButton>
 #include <QScreen>
+#include <QSpinBox>
 #include <QTest>
 #include <QToolBar>
 #include <QToolButton>
+#include <fstream>
+#include <iterator>
 
 #include "core/reports.h"
 #include "headless/headless.h"
@@ -151,6 +156,7 @@ class QtReports : public ::testing::Test {
   QtReports() : ui(session.app, nullptr) {}
   void SetUp() override {
     session.app.platform.reports = &ui;
+    session.app.platform.preferences = &preferencesFile;
     ui.SetHeadlessPdf((folder / "run.pdf").string(), 1);
   }
   void TearDown() override {
@@ -164,13 +170,21 @@ class QtReports : public ::testing::Test {
     Reports::RunReports(session.app, destination);
   }
 
+  // A value as the preferences file holds it, read by a store of its own.
   std::string Pref(const char* key) {
-    return session.preferences.Read("User Preferences", key, "(absent)");
+    headless::KeyedFileSettings file(IniPath());
+    return file.Read("User Preferences", key, "(absent)");
+  }
+  std::string IniPath() const { return (folder / "Corvala.ini").string(); }
+  std::string IniText() const {
+    std::ifstream in(IniPath(), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
   }
 
   TempFolder folder;
   qtprint_test::ReportCase session{nullptr};
   QtReportUi ui;
+  headless::KeyedFileSettings preferencesFile{IniPath()};
 };
 
 std::function<void(QWidget*)> Tick(std::vector<const char*> boxes, const char* button) {
@@ -196,7 +210,8 @@ TEST_F(QtReports, ChoiceDialogOkCancelAndCloseAndTheRememberedChoice) {
   DeleteClosedWindows();
 
   // Cancel: nothing this run, and the remembered choice stays as it was.
-  const std::size_t writes = session.preferences.WriteCount();
+  const std::string fileAfterOk = IniText();
+  EXPECT_NE(fileAfterOk.find("Targeted Withholding Report"), std::string::npos);
   QString caption;
   bool inputTicked = false;
   Run(kToScreen, [&](QWidget* dialog) {
@@ -209,7 +224,7 @@ TEST_F(QtReports, ChoiceDialogOkCancelAndCloseAndTheRememberedChoice) {
   EXPECT_TRUE(inputTicked);
   EXPECT_TRUE(ui.OpenWindows().empty());
   for (std::size_t i = 0; i < 6; ++i) EXPECT_EQ(Pref(keys[i]), afterOk[i]) << keys[i];
-  EXPECT_EQ(session.preferences.WriteCount(), writes);
+  EXPECT_EQ(IniText(), fileAfterOk);
 
   // Closing the window changes no flag: the remembered reports run.
   Run(kToScreen, [](QWidget* dialog) {
@@ -393,6 +408,74 @@ TEST_F(QtReports, PreviewButtonOpensThePreviewOfThatReport) {
   ReportWindow* other = ui.NewReportWindow();
   other->SetCaption("Something else");
   EXPECT_FALSE(ui.OpenWindows().at(1)->findChild<QAction*>("preview")->isEnabled());
+}
+
+}  // namespace
+}  // namespace corvala
+
+namespace corvala {
+namespace {
+
+// --- copies and fonts -------------------------------------------------------------------------
+
+TEST(QtDialogs, PrintDialogGivesCopiesAndLeavesTheJobsToTheProgram) {
+  qtprint_test::ReportCase session(nullptr);
+  QtReportUi ui(session.app, nullptr);
+
+  QString title;
+  QAbstractPrintDialog::PrintDialogOptions options;
+  WhenModal([&](QWidget* modal) {
+    title = modal->windowTitle();
+    if (auto* dialog = qobject_cast<QPrintDialog*>(modal)) options = dialog->options();
+    QTest::keyClick(modal, Qt::Key_Escape);
+  });
+  EXPECT_EQ(ui.AskCopies("Print Reports"), 0);
+  EXPECT_EQ(title, QStringLiteral("Print Reports"));
+  EXPECT_FALSE(options.testFlag(QAbstractPrintDialog::PrintPageRange));
+  EXPECT_FALSE(options.testFlag(QAbstractPrintDialog::PrintSelection));
+  EXPECT_FALSE(options.testFlag(QAbstractPrintDialog::PrintCurrentPage));
+
+  WhenModal([&](QWidget* modal) {
+    auto* copies = modal->findChild<QSpinBox*>(QStringLiteral("copies"));
+    ASSERT_NE(copies, nullptr);
+    copies->setValue(3);
+    qobject_cast<QDialog*>(modal)->accept();
+  });
+  EXPECT_EQ(ui.AskCopies("Print Reports"), 3);
+  // The program prints each copy itself, so the printer makes one of each job.
+  EXPECT_EQ(ui.TheQtPrinter().Device().copyCount(), 1);
+}
+
+TEST(QtDialogs, FontDialogOffersFixedPitchFontsAndCanBeCancelled) {
+  qtprint_test::ReportCase session(nullptr);
+  QtReportUi ui(session.app, nullptr);
+  FontRequest request;
+  request.name = "DejaVu Sans Mono";
+  request.size = 12;
+
+  bool monospaced = false;
+  QString family;
+  WhenModal([&](QWidget* modal) {
+    auto* dialog = qobject_cast<QFontDialog*>(modal);
+    ASSERT_NE(dialog, nullptr);
+    monospaced = dialog->testOption(QFontDialog::MonospacedFonts);
+    family = dialog->currentFont().family();
+    dialog->reject();
+  });
+  EXPECT_FALSE(ui.AskFont(request).has_value());
+  EXPECT_TRUE(monospaced);
+  EXPECT_EQ(family, QStringLiteral("DejaVu Sans Mono"));
+
+  WhenModal([](QWidget* modal) {
+    auto* dialog = qobject_cast<QFontDialog*>(modal);
+    ASSERT_NE(dialog, nullptr);
+    dialog->setCurrentFont(QFont(QStringLiteral("DejaVu Sans Mono"), 9));
+    dialog->accept();
+  });
+  const std::optional<FontChoice> chosen = ui.AskFont(request);
+  ASSERT_TRUE(chosen.has_value());
+  EXPECT_EQ(chosen->name, "DejaVu Sans Mono");
+  EXPECT_FLOAT_EQ(chosen->size, 9.0F);
 }
 
 }  // namespace
