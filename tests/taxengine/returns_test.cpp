@@ -261,6 +261,10 @@ INSTANTIATE_TEST_SUITE_P(
         Return{2004, 4, 80000, 0, 0, 12000, 3}, Return{2004, 5, 50000, 0, 0, 2000, 2},
         Return{2005, 1, 72000, 0, 0, 12000, 1}, Return{2005, 2, 140000, 0, 0, 20000, 8},
         Return{2005, 3, 50000, 0, 20000, 11000, 1}, Return{2005, 4, 41000, 0, 0, 3000, 2},
-        Return{2005, 5, 98000, 0, 0, 13000, 3}));
+        Return{2005, 5, 98000, 0, 0, 13000, 3}),
+    [](const ::testing::TestParamInfo<Return>& info) {
+      return "Year" + std::to_string(info.param.year) + "Status" +
+             std::to_string(info.param.status);
+    });
 
 }  // namespace
