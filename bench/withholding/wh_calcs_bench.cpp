@@ -22,7 +22,7 @@ void BM_Calculate(benchmark::State& state) {
   SetUpCase(o, static_cast<ostrand::eComputationType>(state.range(0)));
   for (auto _ : state) {
     o.Calculate();
-    benchmark::DoNotOptimize(o.sWHPercentMethod());
+    benchmark::ClobberMemory();
   }
 }
 BENCHMARK(BM_Calculate)->Arg(ostrand::proforma)->Arg(ostrand::targeted)->Arg(ostrand::Percent);
