@@ -21,6 +21,9 @@ class Currency {
   // Whole units (dollars); raises 6 when out of range.
   static Currency FromUnits(std::int64_t units);
   // Rounded to four decimals, halves to even; raises 6 when out of range or not finite.
+  // The double is taken as the decimal number its 15 significant digits spell (the precision a
+  // double carries; its shortest exact digits from 10^11 up), so 0.00005 is a half and rounds to
+  // 0, and arithmetic noise such as 0.1 + 0.2 reads as 0.3.
   static Currency FromDouble(double value);
 
   constexpr std::int64_t raw() const { return raw_; }

@@ -7,7 +7,10 @@
 // Accepted: optional blanks around the number, an optional leading "-" or "+", digits with or
 // without thousands separators (grouped by three, before the decimal separator only), and an
 // optional decimal part: "52000", "52,000.00", " 1,000 ", "-12.5", ".5". Anything else is not
-// numeric: empty text, "abc", "1,00", "1.000,5" (in a US locale), "--1", "1-".
+// numeric: empty text, "abc", "1,00", "1.000,5" (in a US locale), "--1", "1-", "1e5", "$5".
+// Separators may be several bytes long; where the thousands separator is a no-break space, a
+// plain blank typed in its place is accepted too. Any number of digits is numeric; a value too
+// large for the target raises 6, and a value too small for a double reads as 0.
 #pragma once
 
 #include <cstdint>
