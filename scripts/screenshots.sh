@@ -9,8 +9,8 @@ build=$(cd "${1:-$root/build}" && pwd)
 program="$build/bin/Corvala"
 [ -x "$program" ] || { echo "no program at $program: build it first" >&2; exit 1; }
 out="$build/screenshots"
-rm -rf "$out"
 mkdir -p "$out"
+rm -f "$out"/frm*.png   # only this script's pictures; the folder is shared
 
 # Settings go to a scratch home so the run leaves the user's own untouched.
 scratch=$(mktemp -d)
@@ -20,4 +20,4 @@ export CORVALA_SCREENSHOT_DIR="$out"
 export QT_QPA_PLATFORM=xcb
 
 xvfb-run -a -s "-screen 0 1280x900x24" timeout 60 "$program"
-ls -1 "$out"/*.png
+ls -1 "$out"/frm*.png

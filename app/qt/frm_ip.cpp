@@ -70,8 +70,10 @@ QLineEdit* NewText(QWidget* parent, const char* name) {
 QLabel* NewResult(QWidget* parent, const char* name) {
   auto* label = new QLabel(parent);
   label->setObjectName(name);
-  label->setFrameShape(QFrame::Panel);
-  label->setFrameShadow(QFrame::Sunken);
+  label->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+  label->setAutoFillBackground(true);
+  label->setBackgroundRole(QPalette::Base);
+  label->setMargin(3);
   label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   label->setMinimumWidth(140);
   QFont bold = label->font();

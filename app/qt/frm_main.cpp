@@ -175,7 +175,11 @@ void frmMain::SetStatusText(const std::string& text) {
 
 void frmMain::SetRecentEntry(int index, const std::string& caption) {
   if (index < 1 || index > 5) return;
-  mru_[index]->setText(QString::fromStdString(caption));
+  // "&1 " makes the digit the access key; an "&" inside the path itself is shown as it is.
+  QString text = QString::fromStdString(caption);
+  const qsizetype prefix = text.size() >= 3 && text[0] == '&' && text[2] == ' ' ? 3 : 0;
+  text = text.left(prefix) + text.mid(prefix).replace("&", "&&");
+  mru_[index]->setText(text);
   mru_[index]->setVisible(!caption.empty());
 }
 

@@ -129,6 +129,14 @@ TEST_F(MainWindow, RecentFileEntriesThroughSixFiles) {
   EXPECT_EQ(Action("mnuFileMRU2")->text().toStdString(), "&2 " + files[5]);
 }
 
+TEST_F(MainWindow, AnAmpersandInARecentPathIsShownNotTakenAsAccessKey) {
+  window->SetRecentEntry(2, "&2 /home/bo/Smith & Jones.zov");
+  EXPECT_EQ(Action("mnuFileMRU2")->text(), "&2 /home/bo/Smith && Jones.zov");
+  EXPECT_TRUE(Action("mnuFileMRU2")->isVisible());
+  window->SetRecentEntry(2, "");
+  EXPECT_FALSE(Action("mnuFileMRU2")->isVisible());
+}
+
 TEST_F(MainWindow, CancelledOpenChangesNothing) {
   program.app.state.CurrentFile = program.Path("kept.zov");
   window->Load();
