@@ -9,6 +9,7 @@
 #include <QTextEdit>
 #include <QTimer>
 #include <QWidget>
+#include <QWindow>
 #include <cstdio>
 
 #include "core/app.h"
@@ -82,12 +83,19 @@ void InputFormTour(App& app, QWidget* mainWindow) {
 
 void RunAutoCourse(App& app, QWidget* mainWindow, long long startMs) {
   if (StartupExit()) {
-    QTimer::singleShot(0, mainWindow, [startMs] {
+    // Done once the window system has put the main window on the screen and it has painted.
+    auto* poll = new QTimer(mainWindow);
+    poll->setInterval(1);
+    QObject::connect(poll, &QTimer::timeout, mainWindow, [mainWindow, startMs] {
+      QWindow* window = mainWindow->windowHandle();
+      if (!window || !window->isExposed()) return;
+      mainWindow->repaint();
       std::printf("main window shown after %lld ms\n",
                   QDateTime::currentMSecsSinceEpoch() - startMs);
       std::fflush(stdout);
       std::_Exit(0);
     });
+    poll->start();
     return;
   }
   if (ScreenshotFolder().isEmpty()) return;
