@@ -1,5 +1,7 @@
 #include "qel/currency.h"
 
+#include <charconv>
+
 #include <cmath>
 #include <limits>
 
@@ -65,13 +67,19 @@ std::string Currency::ToPlainText() const {
       raw_ < 0 ? static_cast<UInt128>(-static_cast<Int128>(raw_)) : static_cast<UInt128>(raw_);
   auto whole = static_cast<std::uint64_t>(m / kScale);
   auto frac = static_cast<unsigned>(m % kScale);
-  std::string text = raw_ < 0 ? "-" : "";
-  text += std::to_string(whole);
+  char buf[24];
+  char* end = std::to_chars(buf, buf + sizeof buf, whole).ptr;
+  std::string text;
+  text.reserve(32);
+  if (raw_ < 0) text += '-';
+  text.append(buf, end);
   if (frac != 0) {
-    std::string digits = std::to_string(frac);
-    digits.insert(0, 4 - digits.size(), '0');
-    digits.erase(digits.find_last_not_of('0') + 1);
-    text += CurrentSeparators().decimal + digits;
+    char digits[4];
+    for (int i = 3; i >= 0; --i, frac /= 10) digits[i] = static_cast<char>('0' + frac % 10);
+    int n = 4;
+    while (digits[n - 1] == '0') --n;
+    text += CurrentSeparatorsRef().decimal;
+    text.append(digits, static_cast<std::size_t>(n));
   }
   return text;
 }

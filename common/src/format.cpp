@@ -67,7 +67,7 @@ std::string FormatDecimal(detail::Decimal d, std::string_view pattern) {
   std::string whole = r.whole;
   if (static_cast<int>(whole.size()) < p.minWhole)
     whole.insert(0, static_cast<std::size_t>(p.minWhole) - whole.size(), '0');
-  NumberSeparators seps = CurrentSeparators();
+  const NumberSeparators& seps = CurrentSeparatorsRef();
   std::string out = negative ? "-" : "";
   out += p.prefix;
   if (p.grouping) {
@@ -152,8 +152,15 @@ std::string FormatText(std::string_view text, std::string_view pattern) {
     return std::string(text);
   }
   detail::Decimal d;
-  if (!detail::ParseUserNumber(text, CurrentSeparators(), d)) return std::string(text);
+  if (!detail::ParseUserNumber(text, CurrentSeparatorsRef(), d)) return std::string(text);
   return FormatDecimal(std::move(d), pattern);
+}
+
+Currency FormattedValue(std::string_view text, int decimals) {
+  detail::Decimal d;
+  if (!detail::ParseUserNumber(text, CurrentSeparatorsRef(), d))
+    throw QelError(err::kTypeMismatch, "");
+  return Currency::FromRaw(detail::CurrencyRaw(detail::RoundedAwayFromZero(d, decimals)));
 }
 
 std::string FormatCurrency(Currency value, std::string_view pattern) {

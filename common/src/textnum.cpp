@@ -18,7 +18,7 @@ namespace {
 
 detail::Decimal ParseOrMismatch(std::string_view text) {
   detail::Decimal d;
-  if (!detail::ParseUserNumber(text, CurrentSeparators(), d))
+  if (!detail::ParseUserNumber(text, CurrentSeparatorsRef(), d))
     throw QelError(err::kTypeMismatch, "");
   return d;
 }
@@ -53,19 +53,37 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
 
 }  // namespace
 
-NumberSeparators CurrentSeparators() {
+const NumberSeparators& CurrentSeparatorsRef() {
+  // localeconv() is costly next to the parsing it serves; the separators change only when the
+  // numeric locale does, which the locale's name tells cheaply.
+  struct Cache {
+    std::string locale;
+    NumberSeparators separators;
+    bool valid = false;
+  };
+  thread_local Cache cache;
+  const char* name = std::setlocale(LC_NUMERIC, nullptr);
+  if (cache.valid && name && cache.locale == name) return cache.separators;
+
   NumberSeparators seps;
   const std::lconv* lc = std::localeconv();
   seps.decimal = lc && lc->decimal_point && *lc->decimal_point ? lc->decimal_point : ".";
   seps.thousands = lc && lc->thousands_sep ? lc->thousands_sep : "";
   if (seps.thousands.empty() || seps.thousands == seps.decimal)
     seps.thousands = seps.decimal == "," ? "." : ",";
-  return seps;
+  cache.separators = std::move(seps);
+  cache.locale = name ? name : "";
+  cache.valid = name != nullptr;
+  return cache.separators;
+}
+
+NumberSeparators CurrentSeparators() {
+  return CurrentSeparatorsRef();
 }
 
 bool IsNumeric(std::string_view text) {
   detail::Decimal d;
-  return detail::ParseUserNumber(text, CurrentSeparators(), d);
+  return detail::ParseUserNumber(text, CurrentSeparatorsRef(), d);
 }
 
 Currency ToCurrency(std::string_view text) {

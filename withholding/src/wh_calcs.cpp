@@ -11,6 +11,7 @@
 #include "library_info.h"
 #include "ostrand/wh_bus_obj_impl.h"
 #include "qel/currency.h"
+#include "qel/format.h"
 #include "qel/keyed_data_file.h"
 #include "qel/tax_table_store.h"
 #include "qel/textnum.h"
@@ -34,6 +35,17 @@ std::string_view AllowanceKey(eFrequency frequency) {
   }
   return {};
 }
+
+// The currency value of what a getter shows: money rounded to cents, counts to whole numbers.
+// Equal to converting the getter's text back to currency, without formatting it first.
+qel::Currency Money(const std::string& stored) {
+  return qel::FormattedValue(stored, 2);
+}
+qel::Currency Count(const std::string& stored) {
+  return qel::FormattedValue(stored, 0);
+}
+
+constexpr qel::Currency kHalf = qel::Currency::FromRaw(qel::Currency::kScale / 2);
 
 }  // namespace
 
@@ -78,11 +90,11 @@ void WhBusObj::CalcWH4Paycheck() {
     }
     const qel::Currency allowance = qel::InvariantCurrency(sAllowanceAmt_);
 
-    const qel::Currency allowances = qel::ToCurrency(sAllowancesIP());
+    const qel::Currency allowances = Count(sAllowancesIP_);
     const qel::Currency deduction = allowance * allowances;
     sAllowanceDeductionPercent_ = deduction.ToPlainText();
 
-    const qel::Currency wages = qel::ToCurrency(sWagesPercent());
+    const qel::Currency wages = Money(sWagesPercent_);
     qel::Currency subject = wages - deduction;
     if (subject < qel::Currency()) subject = qel::Currency();
     sSubject2WH_ = subject.ToPlainText();
@@ -100,17 +112,17 @@ void WhBusObj::CalcWH4Paycheck() {
 void WhBusObj::CalcProforma() {
   Trap("WhBusObj.CalcProforma", [&] {
     sPeriodsPerYrProforma_ = sGetPeriods4FullYr();
-    const qel::Currency periods = qel::ToCurrency(sPeriodsPerYrProforma());
+    const qel::Currency periods = Count(sPeriodsPerYrProforma_);
 
-    const qel::Currency wages4Yr = qel::ToCurrency(sWages4Yr());
+    const qel::Currency wages4Yr = Money(sWages4Yr_);
     sWagesPerPayckProforma_ =
         qel::Currency::FromDouble(wages4Yr.ToDouble() / periods.ToDouble()).ToPlainText();
 
     sWagesPercent(sWagesPerPayckProforma());
     CalcWH4Paycheck();
 
-    const qel::Currency withholding = qel::ToCurrency(sWHPercentMethod());
-    const qel::Currency total = withholding + qel::ToCurrency(sAdditionalPayckWH());
+    const qel::Currency withholding = Money(sWHPercentMethod_);
+    const qel::Currency total = withholding + Money(sAdditionalPayckWH_);
     sTotPayckWHProforma_ = total.ToPlainText();
     sPerYrWHProforma_ = (total * periods).ToPlainText();
   });
@@ -118,11 +130,11 @@ void WhBusObj::CalcProforma() {
 
 void WhBusObj::CalcTargeted() {
   Trap("WhBusObj.CalcTargeted", [&] {
-    const qel::Currency remainingWages = qel::ToCurrency(sRemainingWages());
-    const qel::Currency remainingPeriods = qel::ToCurrency(sRemainingPeriods());
+    const qel::Currency remainingWages = Money(sRemainingWages_);
+    const qel::Currency remainingPeriods = Count(sRemainingPeriods_);
 
     // With no period left there is nothing to divide by; the wages per paycheck stay as they were.
-    if (remainingPeriods > qel::Cur("0.5")) {
+    if (remainingPeriods > kHalf) {
       sWagesPerPayckTargeted_ =
           qel::Currency::FromDouble(remainingWages.ToDouble() / remainingPeriods.ToDouble())
               .ToPlainText();
@@ -131,13 +143,13 @@ void WhBusObj::CalcTargeted() {
     sWagesPercent(sWagesPerPayckTargeted());
     CalcWH4Paycheck();
 
-    const qel::Currency withholding = qel::ToCurrency(sWHPercentMethod());
+    const qel::Currency withholding = Money(sWHPercentMethod_);
     sFromAllowancesWHPerPayck_ = withholding.ToPlainText();
-    const qel::Currency total = withholding + qel::ToCurrency(sAdditionalPayckWH());
+    const qel::Currency total = withholding + Money(sAdditionalPayckWH_);
     sTotPayckWHTargeted_ = total.ToPlainText();
     const qel::Currency computed = total * remainingPeriods;
     sComputedWH4Yr_ = computed.ToPlainText();
-    sShortage4Yr_ = (qel::ToCurrency(sTargetedWH4Yr()) - computed).ToPlainText();
+    sShortage4Yr_ = (Money(sTargetedWH4Yr_) - computed).ToPlainText();
   });
 }
 

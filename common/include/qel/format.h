@@ -17,6 +17,12 @@ namespace qel {
 // unchanged (empty text included). For "mm/dd/yyyy" the text is a date (see ParseDate).
 std::string FormatText(std::string_view text, std::string_view pattern);
 
+// The value a numeric pattern with `decimals` decimals shows for `text`, as currency: the text
+// rounded to that many places, halves away from zero, on its exact digits. The same as converting
+// FormatText(text, pattern) back to currency, without building the text. Raises 13 when the text
+// is not numeric and 6 when the value is out of range.
+Currency FormattedValue(std::string_view text, int decimals);
+
 // Formats a number with `pattern` (the numeric patterns above).
 std::string FormatCurrency(Currency value, std::string_view pattern);
 std::string FormatDouble(double value, std::string_view pattern);

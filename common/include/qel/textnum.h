@@ -29,6 +29,8 @@ struct NumberSeparators {
 // The separators of the current C locale (with the US fallback described above). Read anew on
 // each call so a test can switch locales.
 NumberSeparators CurrentSeparators();
+// The same, without a copy: valid until the locale changes on this thread.
+const NumberSeparators& CurrentSeparatorsRef();
 
 bool IsNumeric(std::string_view text);
 
