@@ -40,10 +40,11 @@ void CheckName(std::string_view what, std::string_view name) {
          "The " + std::string(what) + " name " + quoted + " begins with \";\" or \"[\"");
 }
 
-void CheckValue(std::string_view value) {
+void CheckValue(const std::string& path, std::string_view key, std::string_view value) {
   if (value.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos)
     Fail(err::kInvalidCall, kWriteSource,
-         "The value holds a line break or a NUL character, which a data file cannot hold");
+         "The value of \"" + std::string(key) + "\" for " + path +
+             " holds a line break or a NUL character, which a data file cannot hold");
 }
 
 std::string KeyLine(std::string_view key, std::string_view value) {
@@ -141,13 +142,90 @@ std::string KeyedDataFile::ReadValue(std::string_view section, std::string_view 
   return it == s->values.end() ? std::string(defaultValue) : it->second;
 }
 
+namespace {
+
+// Sets section/key to value in the document: replaces the key's line in the first section of that
+// name, or adds the key at the end of that section, or adds the section at the end of the file.
+void SetInDocument(ini::Document& doc, std::string_view section, std::string_view key,
+                   std::string_view value) {
+  std::string foldedSection = ini::Folded(ini::TrimBlanks(section));
+  std::string foldedKey = ini::Folded(ini::TrimBlanks(key));
+  std::string newLine = KeyLine(key, value);
+  // The first section of that name holds the value; a later duplicate is never read.
+  std::size_t sectionAt = doc.lines.size();
+  for (std::size_t i = 0; i < doc.lines.size(); ++i) {
+    if (doc.lines[i].kind == ini::Line::kSection &&
+        ini::Folded(doc.lines[i].name) == foldedSection) {
+      sectionAt = i;
+      break;
+    }
+  }
+  ini::Line keyLine;
+  keyLine.kind = ini::Line::kKey;
+  keyLine.text = newLine;
+  keyLine.name = std::string(ini::TrimBlanks(key));
+  keyLine.value = std::string(value);
+  if (sectionAt == doc.lines.size()) {
+    ini::Line header;
+    header.kind = ini::Line::kSection;
+    header.name = std::string(ini::TrimBlanks(section));
+    header.text = "[" + header.name + "]";
+    doc.lines.push_back(header);
+    doc.lines.push_back(keyLine);
+  } else {
+    std::size_t insertAt = sectionAt + 1;
+    bool replaced = false;
+    for (std::size_t i = sectionAt + 1; i < doc.lines.size(); ++i) {
+      const ini::Line& l = doc.lines[i];
+      if (l.kind == ini::Line::kSection) break;
+      if (l.kind != ini::Line::kKey) continue;
+      if (ini::Folded(l.name) == foldedKey) {
+        // The key keeps the spelling it has in the file.
+        std::string text = KeyLine(l.name, value);
+        std::string name = l.name;
+        doc.lines[i] = keyLine;
+        doc.lines[i].text = std::move(text);
+        doc.lines[i].name = std::move(name);
+        replaced = true;
+        break;
+      }
+      insertAt = i + 1;
+    }
+    if (!replaced)
+      doc.lines.insert(doc.lines.begin() + static_cast<std::ptrdiff_t>(insertAt), keyLine);
+  }
+}
+
+}  // namespace
+
 void KeyedDataFile::WriteValue(std::string_view section, std::string_view key,
                                std::string_view value) {
   CheckName("section", section);
   CheckName("key", key);
-  CheckValue(value);
-  if (path_.empty()) Fail(err::kPathFileAccess, kWriteSource, "No file name was given");
+  CheckValue(path_, key, value);
+  Change change{std::string(section), std::string(key), std::string(value)};
+  if (updating_) {
+    pending_.push_back(std::move(change));
+    return;
+  }
+  Apply({&change, 1});
+}
 
+void KeyedDataFile::BeginUpdate() {
+  updating_ = true;
+  pending_.clear();
+}
+
+void KeyedDataFile::CommitUpdate() {
+  updating_ = false;
+  std::vector<Change> changes = std::move(pending_);
+  pending_.clear();
+  Apply(changes);
+}
+
+void KeyedDataFile::Apply(std::span<const Change> changes) {
+  if (changes.empty()) return;
+  if (path_.empty()) Fail(err::kPathFileAccess, kWriteSource, "No file name was given");
   // Write through a symbolic link to the file it names, so the link survives.
   std::string target = path_;
   struct stat lst {};
@@ -193,47 +271,7 @@ void KeyedDataFile::WriteValue(std::string_view section, std::string_view key,
     Fail(err::kPathFileAccess, kWriteSource, "Cannot read " + path_ + ": " + std::strerror(e));
   }
 
-  std::string foldedSection = ini::Folded(ini::TrimBlanks(section));
-  std::string foldedKey = ini::Folded(ini::TrimBlanks(key));
-  std::string newLine = KeyLine(key, value);
-  // The first section of that name holds the value; a later duplicate is never read.
-  std::size_t sectionAt = doc.lines.size();
-  for (std::size_t i = 0; i < doc.lines.size(); ++i) {
-    if (doc.lines[i].kind == ini::Line::kSection &&
-        ini::Folded(doc.lines[i].name) == foldedSection) {
-      sectionAt = i;
-      break;
-    }
-  }
-  ini::Line keyLine;
-  keyLine.kind = ini::Line::kKey;
-  keyLine.text = newLine;
-  if (sectionAt == doc.lines.size()) {
-    ini::Line header;
-    header.kind = ini::Line::kSection;
-    header.text = "[" + std::string(ini::TrimBlanks(section)) + "]";
-    doc.lines.push_back(header);
-    doc.lines.push_back(keyLine);
-  } else {
-    std::size_t insertAt = sectionAt + 1;
-    bool replaced = false;
-    for (std::size_t i = sectionAt + 1; i < doc.lines.size(); ++i) {
-      const ini::Line& l = doc.lines[i];
-      if (l.kind == ini::Line::kSection) break;
-      if (l.kind != ini::Line::kKey) continue;
-      if (ini::Folded(l.name) == foldedKey) {
-        // The key keeps the spelling it has in the file.
-        std::string text = KeyLine(l.name, value);
-        doc.lines[i] = keyLine;
-        doc.lines[i].text = std::move(text);
-        replaced = true;
-        break;
-      }
-      insertAt = i + 1;
-    }
-    if (!replaced)
-      doc.lines.insert(doc.lines.begin() + static_cast<std::ptrdiff_t>(insertAt), keyLine);
-  }
+  for (const Change& c : changes) SetInDocument(doc, c.section, c.key, c.value);
 
   cache::Invalidate(path_);
   cache::Invalidate(target);

@@ -102,7 +102,10 @@ void Save(std::string_view path, iTop& top) {
     qel::KeyedDataFile file;
     file.SetFileName(path);
     std::string section = SectionName(top.columnIdx);
+    // One atomic replacement of the file: a save is all or nothing.
+    file.BeginUpdate();
     for (const Field& field : kFields) file.WriteValue(section, field.key, field.get(top));
+    file.CommitUpdate();
   });
 }
 

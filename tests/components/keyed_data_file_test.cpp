@@ -342,3 +342,45 @@ TEST_F(KeyedDataFileTest, ReadingNeverCrashesOnArbitraryBytes) {
 
 }  // namespace
 }  // namespace qel
+
+namespace qel {
+namespace {
+
+TEST_F(KeyedDataFileTest, AnUpdateWritesEverythingAtOnceOrNothing) {
+  Write(file, "Common", "TP", "Old name");
+  const std::string before = ReadBytes(file);
+  {
+    KeyedDataFile f;
+    f.SetFileName(file);
+    f.BeginUpdate();
+    f.WriteValue("Common", "TP", "Ann");
+    f.WriteValue("Proforma", "Wage 4 yr", "52,000.00");
+    f.WriteValue("Proforma", "Allow", "2");
+    // Nothing reaches the file before the commit.
+    EXPECT_EQ(ReadBytes(file), before);
+    f.CommitUpdate();
+  }
+  EXPECT_EQ(Read(file, "common", "tp"), "Ann");
+  EXPECT_EQ(Read(file, "Proforma", "Wage 4 yr"), "52,000.00");
+  EXPECT_EQ(Read(file, "Proforma", "Allow"), "2");
+  // A section added within the update appears once, with both keys under it.
+  EXPECT_EQ(ReadBytes(file), "[Common]\nTP=Ann\n[Proforma]\nWage 4 yr=52,000.00\nAllow=2\n");
+
+  const std::string saved = ReadBytes(file);
+  {
+    KeyedDataFile f;
+    f.SetFileName(file);
+    f.BeginUpdate();
+    f.WriteValue("Common", "TP", "Bob");
+    // A value the file cannot hold stops the save before anything is written.
+    QelError e = ErrorOf([&] { f.WriteValue("Common", "L2", "two\nlines"); });
+    EXPECT_EQ(e.number(), err::kInvalidCall);
+    EXPECT_NE(e.description().find("\"L2\""), std::string::npos) << e.description();
+    EXPECT_NE(e.description().find(file), std::string::npos) << e.description();
+  }
+  // Released without a commit: the file is as it was.
+  EXPECT_EQ(ReadBytes(file), saved);
+}
+
+}  // namespace
+}  // namespace qel

@@ -22,10 +22,6 @@ struct Entry {
   std::string value;
 };
 
-bool HasLineBreak(std::string_view text) {
-  return text.find_first_of("\r\n") != std::string_view::npos;
-}
-
 }  // namespace
 
 using detail::TrapFile;
@@ -48,18 +44,12 @@ void WhPersist::Save(WhBusObj& source) {
         {"Targeted", "Targ WH", source.sTargetedWH4Yr()},
         {"Percent", "Wages", source.sWagesPercent()},
     }};
-    // The file is rewritten once per value; refuse a value the file cannot hold before the
-    // first write, so a failed save never leaves a file half old and half new.
-    for (const Entry& entry : entries) {
-      if (HasLineBreak(entry.value)) {
-        throw qel::QelError(qel::err::kInvalidCall, std::string(detail::kErrorSource),
-                            "The value of \"" + std::string(entry.key) + "\" for " + fileName_ +
-                                " contains a line break, which a data file cannot hold.");
-      }
-    }
     qel::KeyedDataFile file;
     file.SetFileName(fileName_);
+    // One atomic replacement of the file: a save is all or nothing.
+    file.BeginUpdate();
     for (const Entry& entry : entries) file.WriteValue(entry.section, entry.key, entry.value);
+    file.CommitUpdate();
   });
 }
 

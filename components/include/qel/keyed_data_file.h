@@ -25,8 +25,10 @@
 // Every use creates an instance, calls SetFileName first, then only reads or only writes.
 #pragma once
 
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace qel {
 
@@ -54,8 +56,24 @@ class KeyedDataFile {
   // keeps its permissions; a symbolic link is written through, not replaced.
   void WriteValue(std::string_view section, std::string_view key, std::string_view value);
 
+  // Saving several values as one change: after BeginUpdate, WriteValue checks and records each
+  // value; CommitUpdate then writes them all in one atomic replacement of the file, so a save is
+  // all or nothing (and costs one file write instead of one per value). An instance released
+  // without CommitUpdate writes nothing.
+  void BeginUpdate();
+  void CommitUpdate();
+
  private:
+  struct Change {
+    std::string section;
+    std::string key;
+    std::string value;
+  };
+  void Apply(std::span<const Change> changes);
+
   std::string path_;
+  bool updating_ = false;
+  std::vector<Change> pending_;
 };
 
 }  // namespace qel
