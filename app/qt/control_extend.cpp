@@ -35,8 +35,12 @@ bool TextChg(App& app, QLineEdit* box, ostrand::_WhBusObj& object, std::string_v
   QApplication::beep();
   const int cursor = box->cursorPosition();
   if (cursor != 0) {
-    box->setText(QString::fromStdString(GetProp(object, property)));
-    box->setCursorPosition(cursor - 1);
+    try {
+      box->setText(QString::fromStdString(GetProp(object, property)));
+      box->setCursorPosition(cursor - 1);
+    } catch (const std::exception&) {
+      // A property that cannot be read back either: the box keeps what was typed.
+    }
   }
   return false;
 }

@@ -20,7 +20,6 @@
 #include "core/preferences.h"
 #include "core/reports.h"
 #include "qt/icons.h"
-#include "qt/ip_support.h"
 #include "qt/qt_platform.h"
 #include "qt/small_forms.h"
 
@@ -246,7 +245,7 @@ void frmMain::mnuFilePrint_Click() {
 }
 
 void frmMain::mnuInputs_Click() {
-  IPSupport::InitIP(app_);
+  app_.platform.dialogs->ShowInputForm();
 }
 
 void frmMain::mnuViewReports_Click() {

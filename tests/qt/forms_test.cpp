@@ -9,10 +9,14 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
+#include <cstdlib>
 #include <functional>
+#include <memory>
 
 #include "core/help_support.h"
 #include "qt/qt_platform.h"
@@ -22,16 +26,27 @@
 namespace corvala::test {
 namespace {
 
-// Runs `answer` on the modal widget as soon as one is open.
+// Runs `answer` on the modal widget as soon as one is open. Should the same widget still be open
+// a while later (a dialog still busy setting itself up can ignore an early answer), the answer
+// is given again.
 void WhenModal(std::function<void(QWidget*)> answer) {
   auto* timer = new QTimer;
   timer->setInterval(10);
-  QObject::connect(timer, &QTimer::timeout, [timer, answer] {
-    if (QWidget* modal = QApplication::activeModalWidget()) {
+  auto answered = std::make_shared<QPointer<QWidget>>();
+  auto ticks = std::make_shared<int>(0);
+  QObject::connect(timer, &QTimer::timeout, [timer, answer, answered, ticks] {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (*ticks > 0 && (answered->isNull() || !(*answered)->isVisible())) {  // done
       timer->stop();
       timer->deleteLater();
+      return;
+    }
+    if (!modal) return;
+    if (*ticks == 0 || (modal == answered->data() && *ticks % 20 == 0)) {
+      *answered = modal;
       answer(modal);
     }
+    ++*ticks;
   });
   timer->start();
 }
@@ -170,6 +185,31 @@ TEST(QtDialogsTest, MessageBoxAnswers) {
   }
 }
 
+TEST(QtDialogsTest, InputFormShownModallyFilledAndCentred) {
+  TestProgram program;
+  QtDialogs dialogs(program.app);
+  program.app.platform.dialogs = &dialogs;
+  program.app.state.CurrentFile = program.Path("ann.zov");
+  program.app.state.withholding->sTaxpayer("Ann Example");
+  QString name, file, title;
+  bool centred = false;
+  WhenModal([&](QWidget* modal) {
+    title = modal->windowTitle();
+    name = modal->findChild<QLineEdit*>("txtName")->text();
+    file = modal->findChild<QLabel*>("lblFilename")->text();
+    const QRect screen = modal->screen()->geometry();
+    const QRect frame = modal->frameGeometry();
+    centred = std::abs(frame.center().x() - screen.center().x()) <= 2 &&
+              std::abs(frame.center().y() - screen.center().y()) <= 2;
+    QTest::mouseClick(modal->findChild<QPushButton*>("btnCancel"), Qt::LeftButton);
+  });
+  dialogs.ShowInputForm();
+  EXPECT_EQ(title, "Inputs");
+  EXPECT_EQ(name, "Ann Example");
+  EXPECT_EQ(file, QString::fromStdString(program.Path("ann.zov")));
+  EXPECT_TRUE(centred);
+}
+
 TEST(QtDialogsTest, FileDialogCancelGivesNothingAndANameGetsTheDefaultExtension) {
   TestProgram program;
   QtDialogs dialogs(program.app);
@@ -184,7 +224,10 @@ TEST(QtDialogsTest, FileDialogCancelGivesNothingAndANameGetsTheDefaultExtension)
     ASSERT_NE(dialog, nullptr);
     folder = dialog->directory().absolutePath();
     title = dialog->windowTitle();
-    dialog->selectFile("smith");
+    // Type the name into the name field, as a user does, and accept.
+    auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
+    ASSERT_NE(name, nullptr);
+    name->setText("smith");
     QMetaObject::invokeMethod(dialog, "accept");
   });
   const auto chosen = dialogs.AskSaveFile(request);
@@ -192,6 +235,16 @@ TEST(QtDialogsTest, FileDialogCancelGivesNothingAndANameGetsTheDefaultExtension)
   EXPECT_EQ(*chosen, program.Path("smith.ZOV"));
   EXPECT_EQ(folder, program.dir.path());
   EXPECT_EQ(title, "Save As");
+
+  // Save As offers the current file's name.
+  request.presetName = program.Path("current.zov");
+  QString offered;
+  WhenModal([&](QWidget* modal) {
+    offered = modal->findChild<QLineEdit*>("fileNameEdit")->text();
+    qobject_cast<QDialog*>(modal)->reject();
+  });
+  EXPECT_EQ(dialogs.AskSaveFile(request), std::nullopt);
+  EXPECT_EQ(offered, "current.zov");
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <QStatusBar>
 #include <QTest>
 #include <QToolBar>
+#include <functional>
 
 #include "core/file_operations.h"
 #include "headless/headless.h"
@@ -79,6 +80,40 @@ TEST_F(MainWindow, ToolbarHasSevenKeyedButtonsInOrder) {
     EXPECT_FALSE(action->icon().isNull()) << action->data().toString().toStdString();
   }
   EXPECT_EQ(keys, QStringList({"New", "Open", "Save", "Input", "Preview", "Print", "Help"}));
+}
+
+TEST_F(MainWindow, ToolbarButtonsRunTheirCommands) {
+  headless::RecordingReportUi reports;
+  program.app.platform.reports = &reports;
+  window->Load();
+  struct Row {
+    const char* key;
+    std::function<bool()> happened;
+  };
+  const Row rows[] = {
+      {"Input", [&] { return program.dialogs.inputFormShown == 1; }},
+      {"New",
+       [&] {
+         return program.dialogs.inputFormShown == 2 &&
+                QString::fromStdString(program.app.state.CurrentFile).endsWith("/UNTITLED.ZOV");
+       }},
+      {"Save", [&] { return program.dialogs.saveRequests.size() == 1; }},  // never named yet
+      {"Open", [&] { return program.dialogs.openRequests.size() == 1; }},
+      {"Preview",
+       [&] { return reports.choiceCaptions == std::vector<std::string>{"Select Reports (View)"}; }},
+      {"Print",
+       [&] {
+         return reports.choiceCaptions.size() == 2 &&
+                reports.choiceCaptions[1] == "Select Reports (Print)";
+       }},
+      {"Help", [&] { return program.dialogs.documents.size() == 1; }},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.key);
+    window->tbToolBar_ButtonClick(row.key);
+    EXPECT_TRUE(row.happened());
+  }
+  program.app.platform.reports = nullptr;
 }
 
 TEST_F(MainWindow, ToolbarHelpOpensTheManualAndUnknownKeysDoNothing) {
