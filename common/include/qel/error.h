@@ -14,19 +14,19 @@ namespace qel {
 
 // Run-time error numbers used across the system.
 namespace err {
-inline constexpr long kInvalidCall = 5;        // Invalid procedure call or argument
-inline constexpr long kOverflow = 6;           // Overflow
-inline constexpr long kDivisionByZero = 11;    // Division by zero
-inline constexpr long kTypeMismatch = 13;      // Type mismatch
-inline constexpr long kFileNotFound = 53;      // File not found
-inline constexpr long kPathFileAccess = 75;    // Path/File access error
-inline constexpr long kInvalidProperty = 380;  // Invalid property value
-inline constexpr long kNotSupported = 445;     // Object doesn't support this action
+inline constexpr long kInvalidCall = 5;           // Invalid procedure call or argument
+inline constexpr long kOverflow = 6;              // Overflow
+inline constexpr long kDivisionByZero = 11;       // Division by zero
+inline constexpr long kTypeMismatch = 13;         // Type mismatch
+inline constexpr long kFileNotFound = 53;         // File not found
+inline constexpr long kPathFileAccess = 75;       // Path/File access error
+inline constexpr long kInvalidProperty = 380;     // Invalid property value
+inline constexpr long kNotSupported = 445;        // Object doesn't support this action
 inline constexpr long kCannotCreateObject = 429;  // Can't create object
 inline constexpr long kNoSuchMember = 438;        // Object doesn't support this property or method
-inline constexpr long kTooManyChars = 10001;   // Too many characters entered.
-inline constexpr long kNeedsNumber = 10002;    // This item needs to be a number.
-inline constexpr long kNeedsFilename = 10003;  // Need to specify a filename.
+inline constexpr long kTooManyChars = 10001;      // Too many characters entered.
+inline constexpr long kNeedsNumber = 10002;       // This item needs to be a number.
+inline constexpr long kNeedsFilename = 10003;     // Need to specify a filename.
 }  // namespace err
 
 // The standard description of a run-time error number ("Type mismatch" for 13, ...);

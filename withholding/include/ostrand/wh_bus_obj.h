@@ -20,7 +20,13 @@
 namespace ostrand {
 
 enum eComputationType : std::int32_t { proforma = 0, targeted = 1, Percent = 2 };
-enum eFrequency : std::int32_t { weekly = 0, biweekly = 1, semimonthly = 2, monthly = 3, annually = 4 };
+enum eFrequency : std::int32_t {
+  weekly = 0,
+  biweekly = 1,
+  semimonthly = 2,
+  monthly = 3,
+  annually = 4
+};
 
 inline constexpr std::string_view kWhBusObjClassId = "{B8114578-02F6-4F9F-9024-6C278F082011}";
 inline constexpr std::string_view kWhBusObjInterfaceId = "{8B5CBC58-E0DE-4A9A-958D-A30E0B8DED57}";
