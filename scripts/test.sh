@@ -14,6 +14,9 @@ build() {
   ctest --test-dir "$dir" --output-on-failure -j "$jobs" --timeout 300
 }
 
+# Formatting first: it is the quickest check.
+(cd "$root" && git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror)
+
 build "$root/build/release" -DCMAKE_BUILD_TYPE=RelWithDebInfo
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
   LSAN_OPTIONS=suppressions=$root/scripts/lsan.supp:print_suppressions=0 \
