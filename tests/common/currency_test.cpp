@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "qel_testing/temp_folder.h"
+
 #include <clocale>
 #include <cstdint>
 #include <limits>
@@ -11,17 +13,13 @@
 namespace qel {
 namespace {
 
+// The number of the error `body` raises; 0 when it raises none.
+long ErrorOf(auto&& body) {
+  return testing::ErrorOf(body).number();
+}
+
 constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
 constexpr std::int64_t kMin = std::numeric_limits<std::int64_t>::min();
-
-long ErrorOf(auto&& body) {
-  try {
-    body();
-  } catch (const QelError& e) {
-    return e.number();
-  }
-  return 0;
-}
 
 class CurrencyTest : public ::testing::Test {
  protected:

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "qel_testing/temp_folder.h"
+
 #include <clocale>
 #include <string>
 
@@ -10,13 +12,9 @@
 namespace qel {
 namespace {
 
+// The number of the error `body` raises; 0 when it raises none.
 long ErrorOf(auto&& body) {
-  try {
-    body();
-  } catch (const QelError& e) {
-    return e.number();
-  }
-  return 0;
+  return testing::ErrorOf(body).number();
 }
 
 class TextNumTest : public ::testing::Test {

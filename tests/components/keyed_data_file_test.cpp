@@ -12,10 +12,12 @@
 
 #include "../../components/src/file_cache.h"
 #include "qel/error.h"
-#include "temp_folder.h"
+#include "qel_testing/temp_folder.h"
 
 namespace qel {
 namespace {
+
+using qel::testing::ErrorOf;
 
 using qel::testing::EntryCount;
 using qel::testing::ReadBytes;
@@ -34,15 +36,6 @@ void Write(const std::string& path, std::string_view section, std::string_view k
   KeyedDataFile f;
   f.SetFileName(path);
   f.WriteValue(section, key, value);
-}
-
-QelError ErrorOf(auto&& body) {
-  try {
-    body();
-  } catch (const QelError& e) {
-    return e;
-  }
-  return QelError(0, "", "no error");
 }
 
 class KeyedDataFileTest : public ::testing::Test {

@@ -7,22 +7,15 @@
 #include "../../components/src/file_cache.h"
 #include "qel/error.h"
 #include "qel/keyed_data_file.h"
-#include "temp_folder.h"
+#include "qel_testing/temp_folder.h"
 
 namespace qel {
 namespace {
 
+using qel::testing::ErrorOf;
+
 using qel::testing::TempFolder;
 using qel::testing::WriteBytes;
-
-QelError ErrorOf(auto&& body) {
-  try {
-    body();
-  } catch (const QelError& e) {
-    return e;
-  }
-  return QelError(0, "", "no error");
-}
 
 class TaxTableStoreTest : public ::testing::Test {
  protected:

@@ -48,18 +48,6 @@ std::string Quoted(const std::filesystem::path& path) {
 
 }  // namespace
 
-TempFolder::TempFolder() {
-  std::random_device random;
-  path_ = std::filesystem::temp_directory_path() /
-          ("qtprint-test-" + std::to_string(random()) + "-" + std::to_string(random()));
-  std::filesystem::create_directories(path_);
-}
-
-TempFolder::~TempFolder() {
-  std::error_code ignored;
-  std::filesystem::remove_all(path_, ignored);
-}
-
 std::string PdfText(const std::filesystem::path& pdf, double cellPoints) {
   char pitch[32];
   std::snprintf(pitch, sizeof pitch, "%.4f", cellPoints);

@@ -8,23 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "qel_testing/temp_folder.h"
+
 class QWidget;
 
 namespace qtprint_test {
 
-// A folder of its own for one test, removed at the end.
-class TempFolder {
- public:
-  TempFolder();
-  ~TempFolder();
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-  std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
-  const std::filesystem::path& path() const { return path_; }
-
- private:
-  std::filesystem::path path_;
-};
+using TempFolder = qel::testing::TempFolder;
 
 // The text of a PDF file as pdftotext -layout lays it out, every character cell `cellPoints`
 // wide, so a character drawn in column c of the page appears in column c of its line.

@@ -13,6 +13,8 @@
 #include <utility>
 #include <vector>
 
+#include "qel_testing/temp_folder.h"
+
 #include "fennick/tax_objects.h"
 
 namespace fennick_test {
@@ -49,21 +51,6 @@ inline double Shown(double exact) {
   return std::round(fixed);
 }
 
-// A file path in a fresh temporary folder, removed with the object.
-class TempDir {
- public:
-  TempDir() {
-    char pattern[] = "/tmp/fennick-test-XXXXXX";
-    path_ = mkdtemp(pattern);
-  }
-  ~TempDir() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-  }
-  std::string File(const std::string& name) const { return (path_ / name).string(); }
-
- private:
-  std::filesystem::path path_;
-};
+using TempDir = qel::testing::TempFolder;
 
 }  // namespace fennick_test
