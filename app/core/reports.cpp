@@ -7,6 +7,7 @@
 #include "core/internal.h"
 #include "core/preferences.h"
 #include "qel/textnum.h"
+#include "qel/utf8.h"
 
 namespace corvala {
 
@@ -31,53 +32,7 @@ char ToCp1252(char32_t c) {
 std::string ToWindows1252(std::string_view utf8) {
   std::string out;
   out.reserve(utf8.size());
-  std::size_t i = 0;
-  while (i < utf8.size()) {
-    unsigned char b = static_cast<unsigned char>(utf8[i]);
-    int extra = 0;
-    char32_t c = 0;
-    if (b < 0x80) {
-      c = b;
-    } else if ((b & 0xE0) == 0xC0 && b >= 0xC2) {
-      extra = 1;
-      c = b & 0x1F;
-    } else if ((b & 0xF0) == 0xE0) {
-      extra = 2;
-      c = b & 0x0F;
-    } else if ((b & 0xF8) == 0xF0 && b <= 0xF4) {
-      extra = 3;
-      c = b & 0x07;
-    } else {
-      out += '?';
-      ++i;
-      continue;
-    }
-    bool valid = true;
-    for (int k = 1; valid && k <= extra; ++k) {
-      if (i + static_cast<std::size_t>(k) >= utf8.size()) {
-        valid = false;
-        break;
-      }
-      unsigned char cont = static_cast<unsigned char>(utf8[i + static_cast<std::size_t>(k)]);
-      if ((cont & 0xC0) != 0x80) {
-        valid = false;
-        break;
-      }
-      c = (c << 6) | (cont & 0x3F);
-    }
-    // Overlong forms and surrogates are not characters.
-    if (valid && ((extra == 2 && (c < 0x800 || (c >= 0xD800 && c <= 0xDFFF))) ||
-                  (extra == 3 && (c < 0x10000 || c > 0x10FFFF)))) {
-      valid = false;
-    }
-    if (!valid) {
-      out += '?';
-      ++i;
-      continue;
-    }
-    out += ToCp1252(c);
-    i += static_cast<std::size_t>(extra) + 1;
-  }
+  for (char32_t c : qel::DecodeUtf8(utf8, U'?')) out += ToCp1252(c);
   return out;
 }
 

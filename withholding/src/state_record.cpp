@@ -2,6 +2,8 @@
 
 #include <bit>
 
+#include "qel/utf8.h"
+
 namespace ostrand::detail {
 namespace {
 
@@ -28,24 +30,6 @@ bool IsHighSurrogate(char16_t unit) {
 }
 bool IsLowSurrogate(char16_t unit) {
   return unit >= 0xDC00 && unit <= 0xDFFF;
-}
-
-void AppendUtf8(std::string& out, char32_t cp) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
 }
 
 void AppendUtf16(std::u16string& out, char32_t cp) {
@@ -126,52 +110,7 @@ std::int16_t GetInt16(const StateRecord& record, std::size_t offset) {
 std::u16string Utf8ToUtf16(std::string_view text) {
   std::u16string out;
   out.reserve(text.size());
-  std::size_t i = 0;
-  while (i < text.size()) {
-    const auto lead = static_cast<unsigned char>(text[i]);
-    std::size_t length = 0;
-    char32_t cp = 0;
-    char32_t minimum = 0;
-    if (lead < 0x80) {
-      length = 1;
-      cp = lead;
-    } else if ((lead & 0xE0) == 0xC0) {
-      length = 2;
-      cp = lead & 0x1F;
-      minimum = 0x80;
-    } else if ((lead & 0xF0) == 0xE0) {
-      length = 3;
-      cp = lead & 0x0F;
-      minimum = 0x800;
-    } else if ((lead & 0xF8) == 0xF0) {
-      length = 4;
-      cp = lead & 0x07;
-      minimum = 0x10000;
-    } else {
-      out += static_cast<char16_t>(kReplacement);
-      ++i;
-      continue;
-    }
-    bool valid = i + length <= text.size();
-    for (std::size_t k = 1; valid && k < length; ++k) {
-      const auto next = static_cast<unsigned char>(text[i + k]);
-      if ((next & 0xC0) != 0x80) {
-        valid = false;
-      } else {
-        cp = (cp << 6) | (next & 0x3F);
-      }
-    }
-    if (valid && (cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))) {
-      valid = false;
-    }
-    if (!valid) {
-      out += static_cast<char16_t>(kReplacement);
-      ++i;
-      continue;
-    }
-    AppendUtf16(out, cp);
-    i += length;
-  }
+  for (char32_t cp : qel::DecodeUtf8(text, kReplacement)) AppendUtf16(out, cp);
   return out;
 }
 
@@ -183,12 +122,12 @@ std::string Utf16ToUtf8(std::u16string_view text) {
     if (IsHighSurrogate(unit) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
       const char32_t cp = 0x10000 + ((static_cast<char32_t>(unit) - 0xD800) << 10) +
                           (static_cast<char32_t>(text[i + 1]) - 0xDC00);
-      AppendUtf8(out, cp);
+      qel::AppendUtf8(out, cp);
       ++i;
     } else if (IsHighSurrogate(unit) || IsLowSurrogate(unit)) {
-      AppendUtf8(out, kReplacement);
+      qel::AppendUtf8(out, kReplacement);
     } else {
-      AppendUtf8(out, unit);
+      qel::AppendUtf8(out, unit);
     }
   }
   return out;

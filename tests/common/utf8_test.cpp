@@ -1,0 +1,36 @@
+#include "qel/utf8.h"
+
+#include <gtest/gtest.h>
+
+namespace qel {
+namespace {
+
+TEST(Utf8Test, DecodesValidTextAndMarksEachBadByte) {
+  struct Row {
+    std::string text;
+    std::u32string codePoints;
+  } rows[] = {
+      {"Ann", U"Ann"},
+      {"\xE2\x80\x94", U"\u2014"},              // em dash, three bytes
+      {"\xC3\xA9t\xC3\xA9", U"\u00E9t\u00E9"},  // two-byte letters
+      {"\xF0\x9F\x98\x80", U"\U0001F600"},      // four bytes
+      {"\x97", U"?"},                           // a lone continuation byte (a 1252 em dash)
+      {"\xE2\x80", U"??"},                      // truncated: each byte on its own
+      {"\xC0\xAF", U"??"},                      // overlong "/"
+      {"\xED\xA0\x80", U"???"},                 // a surrogate is no character
+      {"\xF4\x90\x80\x80", U"????"},            // past U+10FFFF
+      {"a\xFFz", U"a?z"},
+  };
+  for (const Row& r : rows) EXPECT_EQ(DecodeUtf8(r.text, U'?'), r.codePoints) << r.text;
+}
+
+TEST(Utf8Test, EncodesEveryLengthBackToTheSameBytes) {
+  for (char32_t cp : {U'A', U'\u00E9', U'\u2014', U'\U0001F600'}) {
+    std::string bytes;
+    AppendUtf8(bytes, cp);
+    EXPECT_EQ(DecodeUtf8(bytes), std::u32string(1, cp));
+  }
+}
+
+}  // namespace
+}  // namespace qel
