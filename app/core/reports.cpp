@@ -6,34 +6,13 @@
 #include "core/errors.h"
 #include "core/internal.h"
 #include "core/preferences.h"
+#include "qel/cp1252.h"
 #include "qel/textnum.h"
-#include "qel/utf8.h"
 
 namespace corvala {
 
-namespace {
-
-// Windows-1252 bytes 128 to 159 and the characters they hold.
-constexpr char32_t kHighCodes[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
-
-char ToCp1252(char32_t c) {
-  if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return static_cast<char>(c);
-  for (int i = 0; i < 32; ++i) {
-    if (kHighCodes[i] != 0 && kHighCodes[i] == c) return static_cast<char>(0x80 + i);
-  }
-  return '?';
-}
-
-}  // namespace
-
 std::string ToWindows1252(std::string_view utf8) {
-  std::string out;
-  out.reserve(utf8.size());
-  for (char32_t c : qel::DecodeUtf8(utf8, U'?')) out += ToCp1252(c);
-  return out;
+  return qel::Utf8ToCp1252(utf8);
 }
 
 }  // namespace corvala

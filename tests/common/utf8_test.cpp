@@ -34,3 +34,28 @@ TEST(Utf8Test, EncodesEveryLengthBackToTheSameBytes) {
 
 }  // namespace
 }  // namespace qel
+
+#include "qel/cp1252.h"
+
+namespace qel {
+namespace {
+
+TEST(Cp1252Test, ReportCharactersMapBothWays) {
+  struct Row {
+    char32_t character;
+    unsigned char byte;
+  } rows[] = {{U'A', 'A'}, {U'\u2014', 151}, {U'\u20AC', 128}, {U'\u00E9', 0xE9}, {U'\u0178', 159}};
+  for (const Row& r : rows) {
+    EXPECT_EQ(static_cast<unsigned char>(CodePointToCp1252(r.character)), r.byte);
+    EXPECT_EQ(Cp1252ToCodePoint(r.byte), r.character);
+  }
+  EXPECT_EQ(Cp1252ToCodePoint(0x81), U'\u0081');  // undefined byte: its control character
+  EXPECT_EQ(CodePointToCp1252(U'\u0081'), '?');
+  EXPECT_EQ(Utf8ToCp1252("Jos\xC3\xA9 \xE2\x80\x94 \xE2\x82\xAC"
+                         "5 \xE4\xB8\xAD \xFF"),
+            "Jos\xE9 \x97 \x80"
+            "5 ? ?");
+}
+
+}  // namespace
+}  // namespace qel
