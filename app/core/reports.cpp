@@ -37,6 +37,15 @@ class Chunk {
   Chunk& SectionRule(int blanks) {
     return Raw(std::string(static_cast<std::size_t>(blanks), ' ') + Reports::GetPrintLine(60));
   }
+  // The payroll terms the three computation reports print alike: frequency, marital status,
+  // allowances and, where the computation uses it, the additional withholding.
+  Chunk& PayrollTerms(ostrand::_WhBusObj& o, bool withAdditional) {
+    Text("Payroll Frequency: " + o.GetFrequency(o.enumFrequency()));
+    Text("Marital Status:    " + o.sMaritalStatus());
+    Amount("Withholding Allowances:", o.sAllowancesIP());
+    if (withAdditional) Amount("Additional Withholding Per Pay Check:", o.sAdditionalPayckWH());
+    return *this;
+  }
   Chunk& Raw(const std::string& line) {
     chunk_.text += line;
     chunk_.text += kCrLf;
@@ -164,10 +173,7 @@ ReportText BuildW2ProformaReport(App& app) {
       .Text("COMPUTATION OF PROJECTED")
       .TextAt8(kYear + " FEDERAL WITHHOLDING:")
       .Blank()
-      .Text("Payroll Frequency: " + detail::Frequency(o))
-      .Text("Marital Status:    " + o.sMaritalStatus())
-      .Amount("Withholding Allowances:", o.sAllowancesIP())
-      .Amount("Additional Withholding Per Pay Check:", o.sAdditionalPayckWH())
+      .PayrollTerms(o, true)
       .Blank()
       .Text("Projected Annual Federal Withholding:")
       .Amount("Annual Wages", o.sWages4Yr())
@@ -209,10 +215,7 @@ ReportText BuildTargetedReport(App& app) {
       .Text("COMPUTATION OF FEDERAL WITHHOLDING")
       .TextAt8("FOR THE REMAINDER OF " + kYear + ":")
       .Blank()
-      .Text("Payroll Frequency: " + detail::Frequency(o))
-      .Text("Marital Status:    " + o.sMaritalStatus())
-      .Amount("Withholding Allowances:", o.sAllowancesIP())
-      .Amount("Additional Withholding Per Pay Check:", o.sAdditionalPayckWH())
+      .PayrollTerms(o, true)
       .Blank();
   Chunk second;
   second.Amount("Wages For Remainder Of " + kYear, o.sRemainingWages())
@@ -246,9 +249,7 @@ ReportText BuildPercentReport(App& app) {
       .SectionRule(10)
       .Text("DETAILED PERCENTAGE METHOD COMPUTATION")
       .Blank()
-      .Text("Payroll Frequency: " + detail::Frequency(o))
-      .Text("Marital Status:    " + o.sMaritalStatus())
-      .Amount("Withholding Allowances:", o.sAllowancesIP())
+      .PayrollTerms(o, false)
       .Blank()
       .Text("Projected Annual Federal Withholding:")
       .Amount("One Allowance Amount", o.sAllowanceAmt())
