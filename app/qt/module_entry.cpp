@@ -12,9 +12,7 @@
 #include "qt/hooks.h"
 #include "qt/icons.h"
 #include "qt/qt_platform.h"
-#ifdef QEL_HAVE_QTPRINT
 #include "qtprint/qt_report_ui.h"
-#endif
 
 namespace {
 int gArgc = 0;  // QApplication keeps a reference to its argument count
@@ -41,10 +39,8 @@ extern "C" __attribute__((visibility("default"))) int CorvalaRunInteractive(corv
   QtProcess process;
   process.AddStore(&preferences);
   process.AddStore(userSettings.get());
-#ifdef QEL_HAVE_QTPRINT
   QtReportUi reports(app, &mainWindow);
   app.platform.reports = &reports;
-#endif
 
   app.platform.dialogs = &dialogs;
   app.platform.window = &mainWindow;
