@@ -61,12 +61,4 @@ std::filesystem::path UserFolder(const char* variable, const char* fallbackBelow
   return folder;
 }
 
-std::size_t CharCount(std::string_view utf8) {
-  std::size_t n = 0;
-  for (unsigned char c : utf8) {
-    if ((c & 0xC0) != 0x80) ++n;
-  }
-  return n;
-}
-
 }  // namespace corvala::detail

@@ -31,7 +31,4 @@ bool FolderWritable(const std::filesystem::path& folder, const std::filesystem::
 // ".local/share") plus "qel-paystave", created as needed.
 std::filesystem::path UserFolder(const char* variable, const char* fallbackBelowHome);
 
-// The number of characters of UTF-8 text (bytes that do not continue a character).
-std::size_t CharCount(std::string_view utf8);
-
 }  // namespace corvala::detail

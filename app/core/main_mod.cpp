@@ -11,18 +11,11 @@
 #include "core/internal.h"
 #include "core/preferences.h"
 #include "core/reports.h"
+#include "qel/text.h"
 
 namespace corvala::MainMod {
 
 namespace {
-
-std::string Lower(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return out;
-}
 
 // Runs `step`, ignoring any failure (the shutdown goes on with the next step).
 template <typename F>
@@ -88,7 +81,7 @@ std::string JoinCommandLine(int argc, char** argv) {
 }
 
 bool IsSilent(std::string_view line) {
-  return Lower(line).find("/silent") != std::string::npos;
+  return qel::FoldedAscii(line).find("/silent") != std::string::npos;
 }
 
 std::string ExtractCommandLineFilename(std::string_view line, std::string_view ext,
@@ -97,12 +90,12 @@ std::string ExtractCommandLineFilename(std::string_view line, std::string_view e
   if (line.size() > 32767) {
     throw qel::QelError(qel::err::kOverflow, "", "The command line is too long.");
   }
-  std::string low = Lower(line);
-  std::size_t p = low.find(Lower(sw));
+  std::string low = qel::FoldedAscii(line);
+  std::size_t p = low.find(qel::FoldedAscii(sw));
   if (p == std::string::npos) return {};
   // Exactly one character after the switch is skipped, whatever it is.
   long start = static_cast<long>(p + sw.size() + 1);
-  std::size_t q = low.find(Lower(ext));
+  std::size_t q = low.find(qel::FoldedAscii(ext));
   if (q == std::string::npos) return {};
   long length = static_cast<long>(q + ext.size()) - start;
   if (length < 0) {
@@ -174,7 +167,7 @@ int Main(App& app, int argc, char** argv) {
   }
 
   if (st.IsSilentRun) {
-    std::string low = Lower(line);
+    std::string low = qel::FoldedAscii(line);
     if (low.find("/input") == std::string::npos) {
       return CommandLineError("a silent run needs \"/input\" followed by a case file (.zov).");
     }

@@ -7,6 +7,7 @@
 #include "core/internal.h"
 #include "core/preferences.h"
 #include "qel/cp1252.h"
+#include "qel/text.h"
 #include "qel/textnum.h"
 
 namespace corvala {
@@ -143,8 +144,8 @@ using detail::kYear;
 using detail::Obj;
 
 std::string Line1Col(std::string_view label, std::string_view value) {
-  long filler = 53 - static_cast<long>(detail::CharCount(label)) -
-                static_cast<long>(detail::CharCount(value));
+  long filler =
+      53 - static_cast<long>(qel::Utf8Length(label)) - static_cast<long>(qel::Utf8Length(value));
   if (filler < 1) filler = 1;  // label and value never run together
   std::string line = "     ";
   line += label;

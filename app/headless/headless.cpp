@@ -10,6 +10,7 @@
 
 #include "qel/error.h"
 #include "qel/keyed_data_file.h"
+#include "qel/text.h"
 
 namespace corvala::headless {
 
@@ -24,13 +25,6 @@ Answer CancelAnswer(Buttons buttons) {
     default:
       return Answer::Cancel;
   }
-}
-
-std::string Lower(const std::string& text) {
-  std::string out = text;
-  std::transform(out.begin(), out.end(), out.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return out;
 }
 
 // Message texts break lines with LF or CR LF; a terminal wants LF.
@@ -103,7 +97,7 @@ void KeyedFileSettings::Write(const std::string& section, const std::string& key
 }
 
 std::string MemorySettings::Key(const std::string& section, const std::string& key) {
-  return Lower(section) + '\x1f' + Lower(key);
+  return qel::FoldedAscii(section) + '\x1f' + qel::FoldedAscii(key);
 }
 
 std::string MemorySettings::Read(const std::string& section, const std::string& key,

@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "qel/error.h"
+#include "qel/text.h"
 
 namespace qel::detail {
 
@@ -12,15 +13,6 @@ namespace {
 
 bool IsDigit(char c) {
   return c >= '0' && c <= '9';
-}
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t';
-}
-
-std::string_view TrimBlanks(std::string_view s) {
-  while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
-  while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
-  return s;
 }
 
 std::size_t DigitRun(std::string_view s) {

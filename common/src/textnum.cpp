@@ -8,6 +8,7 @@
 
 #include "decimal.h"
 #include "qel/error.h"
+#include "qel/text.h"
 
 namespace qel {
 
@@ -32,23 +33,6 @@ Int ToInteger(std::string_view text) {
     throw QelError(err::kOverflow, "");
   auto v = static_cast<std::int64_t>(m);
   return static_cast<Int>(d.negative ? -v : v);
-}
-
-std::string_view Trimmed(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-  return s;
-}
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-    if (x != y) return false;
-  }
-  return true;
 }
 
 }  // namespace
@@ -116,9 +100,9 @@ std::int32_t ToInt32(std::string_view text) {
 }
 
 bool ToBool(std::string_view text) {
-  std::string_view t = Trimmed(text);
-  if (EqualsNoCase(t, "true")) return true;
-  if (EqualsNoCase(t, "false")) return false;
+  std::string_view t = TrimBlanks(text);
+  if (EqualsIgnoreCase(t, "true")) return true;
+  if (EqualsIgnoreCase(t, "false")) return false;
   return !ParseOrMismatch(text).IsZero();
 }
 

@@ -12,6 +12,7 @@
 
 #include "ini_document.h"
 #include "qel/error.h"
+#include "qel/text.h"
 #include "qel/textnum.h"
 
 namespace qel::cache {
@@ -71,12 +72,12 @@ std::shared_ptr<ParsedFile> Build(const std::string& bytes) {
   bool currentIsFirst = false;
   for (const ini::Line& line : doc.lines) {
     if (line.kind == ini::Line::kSection) {
-      auto [it, inserted] = file->sections.try_emplace(ini::Folded(line.name));
+      auto [it, inserted] = file->sections.try_emplace(qel::FoldedAscii(line.name));
       if (inserted) it->second.name = line.name;
       current = &it->second;
       currentIsFirst = inserted;
     } else if (line.kind == ini::Line::kKey && current != nullptr && currentIsFirst) {
-      current->values.try_emplace(ini::Folded(line.name), line.value);
+      current->values.try_emplace(qel::FoldedAscii(line.name), line.value);
     }
   }
   return file;
@@ -99,7 +100,7 @@ bool IsRacy(const Identity& id) {
 }  // namespace
 
 const Section* ParsedFile::Find(std::string_view section) const {
-  auto it = sections.find(ini::Folded(ini::TrimBlanks(section)));
+  auto it = sections.find(qel::FoldedAscii(qel::TrimBlanks(section)));
   return it == sections.end() ? nullptr : &it->second;
 }
 
@@ -116,7 +117,7 @@ std::shared_ptr<const RateTable> ParseTable(const std::string& path, const Parse
     return table;
   };
   const Section* section = file.Find(sectionName);
-  if (section == nullptr || ini::TrimBlanks(sectionName).empty())
+  if (section == nullptr || qel::TrimBlanks(sectionName).empty())
     return fail("The section does not exist");
   for (std::size_t n = 1;; ++n) {
     std::string key = "bracket" + std::to_string(n);
@@ -126,7 +127,7 @@ std::shared_ptr<const RateTable> ParseTable(const std::string& path, const Parse
     std::string_view fields[3];
     std::size_t count = 0;
     while (true) {
-      row = ini::TrimBlanks(row);
+      row = qel::TrimBlanks(row);
       if (row.empty()) break;
       std::size_t end = row.find_first_of(" \t");
       if (count == 3) return fail("Bracket" + std::to_string(n) + " has more than three numbers");
@@ -170,7 +171,7 @@ std::shared_ptr<const RateTable> ParseTable(const std::string& path, const Parse
 
 std::shared_ptr<const RateTable> ParsedFile::Table(const std::string& path,
                                                    std::string_view section) const {
-  std::string key = ini::Folded(ini::TrimBlanks(section));
+  std::string key = qel::FoldedAscii(qel::TrimBlanks(section));
   {
     std::lock_guard<std::mutex> lock(tablesMutex_);
     auto it = tables_.find(key);

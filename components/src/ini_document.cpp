@@ -1,4 +1,5 @@
 #include "ini_document.h"
+#include "qel/text.h"
 
 namespace qel::ini {
 
@@ -9,19 +10,6 @@ bool IsBlank(char c) {
 }
 
 }  // namespace
-
-std::string_view TrimBlanks(std::string_view s) {
-  while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
-  while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
-  return s;
-}
-
-std::string Folded(std::string_view name) {
-  std::string out(name);
-  for (char& c : out)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return out;
-}
 
 std::string EncodeValue(std::string_view value) {
   bool quote =

@@ -30,10 +30,6 @@ bool Parse(std::string_view bytes, Document& doc, std::size_t& badLine, std::str
 // The file's bytes: every line followed by the document's line end.
 std::string Serialize(const Document& doc);
 
-// ASCII letters in lower case; names are matched without regard to letter case.
-std::string Folded(std::string_view name);
-std::string_view TrimBlanks(std::string_view s);
-
 // The value as written after "=": quoted when blanks around it or a surrounding pair of quotes
 // would otherwise be lost on reading.
 std::string EncodeValue(std::string_view value);

@@ -13,6 +13,7 @@
 #include "file_cache.h"
 #include "ini_document.h"
 #include "qel/error.h"
+#include "qel/text.h"
 
 namespace qel {
 
@@ -27,7 +28,7 @@ constexpr const char* kWriteSource = "KeyedDataFile.WriteValue";
 
 // Names may not hold what would end or change the meaning of their line.
 void CheckName(std::string_view what, std::string_view name) {
-  std::string_view t = ini::TrimBlanks(name);
+  std::string_view t = qel::TrimBlanks(name);
   std::string quoted = "\"" + std::string(name) + "\"";
   if (t.empty())
     Fail(err::kInvalidCall, kWriteSource, "The " + std::string(what) + " name is empty");
@@ -48,7 +49,7 @@ void CheckValue(const std::string& path, std::string_view key, std::string_view 
 }
 
 std::string KeyLine(std::string_view key, std::string_view value) {
-  return std::string(ini::TrimBlanks(key)) + "=" + ini::EncodeValue(value);
+  return std::string(qel::TrimBlanks(key)) + "=" + ini::EncodeValue(value);
 }
 
 std::string ReadAll(int fd, bool& ok) {
@@ -138,7 +139,7 @@ std::string KeyedDataFile::ReadValue(std::string_view section, std::string_view 
          "The file " + path_ + " is not a file of sections and keys (" + found.file->problem + ")");
   const cache::Section* s = found.file->Find(section);
   if (s == nullptr) return std::string(defaultValue);
-  auto it = s->values.find(ini::Folded(ini::TrimBlanks(key)));
+  auto it = s->values.find(qel::FoldedAscii(qel::TrimBlanks(key)));
   return it == s->values.end() ? std::string(defaultValue) : it->second;
 }
 
@@ -148,14 +149,14 @@ namespace {
 // name, or adds the key at the end of that section, or adds the section at the end of the file.
 void SetInDocument(ini::Document& doc, std::string_view section, std::string_view key,
                    std::string_view value) {
-  std::string foldedSection = ini::Folded(ini::TrimBlanks(section));
-  std::string foldedKey = ini::Folded(ini::TrimBlanks(key));
+  std::string foldedSection = qel::FoldedAscii(qel::TrimBlanks(section));
+  std::string foldedKey = qel::FoldedAscii(qel::TrimBlanks(key));
   std::string newLine = KeyLine(key, value);
   // The first section of that name holds the value; a later duplicate is never read.
   std::size_t sectionAt = doc.lines.size();
   for (std::size_t i = 0; i < doc.lines.size(); ++i) {
     if (doc.lines[i].kind == ini::Line::kSection &&
-        ini::Folded(doc.lines[i].name) == foldedSection) {
+        qel::FoldedAscii(doc.lines[i].name) == foldedSection) {
       sectionAt = i;
       break;
     }
@@ -163,12 +164,12 @@ void SetInDocument(ini::Document& doc, std::string_view section, std::string_vie
   ini::Line keyLine;
   keyLine.kind = ini::Line::kKey;
   keyLine.text = newLine;
-  keyLine.name = std::string(ini::TrimBlanks(key));
+  keyLine.name = std::string(qel::TrimBlanks(key));
   keyLine.value = std::string(value);
   if (sectionAt == doc.lines.size()) {
     ini::Line header;
     header.kind = ini::Line::kSection;
-    header.name = std::string(ini::TrimBlanks(section));
+    header.name = std::string(qel::TrimBlanks(section));
     header.text = "[" + header.name + "]";
     doc.lines.push_back(header);
     doc.lines.push_back(keyLine);
@@ -179,7 +180,7 @@ void SetInDocument(ini::Document& doc, std::string_view section, std::string_vie
       const ini::Line& l = doc.lines[i];
       if (l.kind == ini::Line::kSection) break;
       if (l.kind != ini::Line::kKey) continue;
-      if (ini::Folded(l.name) == foldedKey) {
+      if (qel::FoldedAscii(l.name) == foldedKey) {
         // The key keeps the spelling it has in the file.
         std::string text = KeyLine(l.name, value);
         std::string name = l.name;

@@ -15,6 +15,7 @@
 
 #include "fennick/tax_objects.h"
 #include "qel/error.h"
+#include "qel/text.h"
 
 namespace {
 
@@ -101,17 +102,11 @@ std::string JsonString(std::string_view text) {
   return out + "\"";
 }
 
-std::string TrimRight(std::string text) {
-  std::size_t end = text.find_last_not_of(' ');
-  text.erase(end == std::string::npos ? 0 : end + 1);
-  return text;
-}
-
 void PrintJson(fennick::_iTop& top, std::ostream& out) {
   out << "{\n";
   out << "  " << JsonString("Taxpayer") << ": " << JsonString(top.Taxpayer()) << ",\n";
-  out << "  " << JsonString("ScenarioDesc") << ": " << JsonString(TrimRight(top.ScenarioDesc()))
-      << ",\n";
+  out << "  " << JsonString("ScenarioDesc") << ": "
+      << JsonString(std::string(qel::TrimTrailingBlanks(top.ScenarioDesc()))) << ",\n";
   out << "  " << JsonString("TaxYear") << ": " << JsonString(top.TaxYear()) << ",\n";
   out << "  " << JsonString("FilingStatus") << ": "
       << JsonString(std::to_string(static_cast<int>(top.FilingStatus())));
@@ -148,7 +143,7 @@ class Report {
 
 void PrintReport(fennick::_iTop& top, int column, std::ostream& out) {
   Report r(top);
-  std::string desc = TrimRight(top.ScenarioDesc());
+  std::string desc(qel::TrimTrailingBlanks(top.ScenarioDesc()));
   r.Heading("Federal income-tax projection for " + top.TaxYear() + " (scenario " +
             std::to_string(column) + ")");
   r.Heading("Taxpayer:       " + top.Taxpayer());

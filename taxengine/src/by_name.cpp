@@ -5,6 +5,7 @@
 
 #include "fennick/tax_objects.h"
 #include "qel/error.h"
+#include "qel/text.h"
 #include "qel/textnum.h"
 
 namespace fennick {
@@ -16,10 +17,6 @@ struct Property {
   std::function<void(_iTop&, std::string_view)> let;  // empty: no public setter
 };
 
-std::string BoolText(bool value) {
-  return value ? "True" : "False";
-}
-
 #define RO(Name)                                       \
   Property {                                           \
 #Name, [](_iTop & t) { return t.Name(); }, nullptr \
@@ -28,12 +25,13 @@ std::string BoolText(bool value) {
   Property {                                                                                    \
 #Name, [](_iTop & t) { return t.Name(); }, [](_iTop & t, std::string_view v) { t.Name(v); } \
   }
-#define RW_BOOL(Name)                                                                            \
-  Property {                                                                                     \
-#Name, [](_iTop &                                                                            \
-              t) { return BoolText(t.Name()); },                                                 \
-                                              [](_iTop & t,                                      \
-                                                 std::string_view v) { t.Name(qel::ToBool(v)); } \
+#define RW_BOOL(Name)                                                                              \
+  Property {                                                                                       \
+#Name,                                                                                         \
+        [](_iTop &                                                                                 \
+           t) { return qel::BoolText(t.Name()); },                                                 \
+                                                [](_iTop & t,                                      \
+                                                   std::string_view v) { t.Name(qel::ToBool(v)); } \
   }
 #define SUB_RO(Sub, Name)                                              \
   Property {                                                           \
@@ -45,13 +43,14 @@ std::string BoolText(bool value) {
         [](_iTop & t) { return t.Sub()->Name(); }, [](_iTop & t,                                \
                                                       std::string_view v) { t.Sub()->Name(v); } \
   }
-#define SUB_RW_BOOL(Sub, Name)                                                                    \
-  Property {                                                                                      \
-#Sub "." #Name,                                                                               \
-        [](_iTop &                                                                                \
-           t) { return BoolText(t.Sub()->Name()); }, [](_iTop & t,                                \
-                                                        std::string_view                          \
-                                                            v) { t.Sub()->Name(qel::ToBool(v)); } \
+#define SUB_RW_BOOL(Sub, Name)                                                                      \
+  Property {                                                                                        \
+#Sub "." #Name,                                                                                 \
+        [](_iTop &                                                                                  \
+           t) { return qel::BoolText(t.Sub()->Name()); },                                           \
+                                                       [](_iTop & t,                                \
+                                                          std::string_view                          \
+                                                              v) { t.Sub()->Name(qel::ToBool(v)); } \
   }
 
 // Results first, in report order; then the inputs and the other properties.
@@ -135,8 +134,8 @@ const std::vector<Property>& Properties() {
                }},
       Property{"ColumnIdx", [](_iTop& t) { return std::to_string(t.ColumnIdx()); },
                [](_iTop& t, std::string_view v) { t.ColumnIdx(qel::ToInt32(v)); }},
-      Property{"IsDirty", [](_iTop& t) { return BoolText(t.IsDirty()); }, nullptr},
-      Property{"IsCalculated", [](_iTop& t) { return BoolText(t.IsCalculated()); }, nullptr},
+      Property{"IsDirty", [](_iTop& t) { return qel::BoolText(t.IsDirty()); }, nullptr},
+      Property{"IsCalculated", [](_iTop& t) { return qel::BoolText(t.IsCalculated()); }, nullptr},
       SUB_RW(oInc, Dividends),
       SUB_RW(oInc, LTCG),
       SUB_RW(oInc, STCG),
@@ -175,16 +174,9 @@ const std::vector<Property>& Properties() {
 
 constexpr std::size_t kResultCount = 56;  // the results at the head of the list
 
-bool SameName(std::string_view a, std::string_view b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
-           return std::tolower(x) == std::tolower(y);
-         });
-}
-
 const Property& Find(std::string_view name) {
   for (const Property& p : Properties()) {
-    if (SameName(p.name, name)) return p;
+    if (qel::EqualsIgnoreCase(p.name, name)) return p;
   }
   throw qel::QelError(qel::err::kNoSuchMember, "Fennick",
                       "The scenario has no property named \"" + std::string(name) + "\".");

@@ -6,6 +6,7 @@
 #include "calcs.h"
 #include "qel/error.h"
 #include "qel/format.h"
+#include "qel/text.h"
 #include "qel/textnum.h"
 
 namespace fennick {
@@ -52,18 +53,11 @@ void LetFlag(EditFlags& flags, bool& field, bool value) {
   flags.calculated = false;
 }
 
-// Characters of UTF-8 text (bytes that do not continue a sequence).
-std::size_t CharCount(std::string_view text) {
-  std::size_t count = 0;
-  for (unsigned char c : text) count += (c & 0xC0) != 0x80;
-  return count;
-}
-
 // A name setter: at most 50 characters, kept left-aligned and blank-padded.
 void LetName(EditFlags& flags, std::string& slot, std::string_view text, std::string_view label) {
   if (!flags.editing) return;
   qel::TrapKeep(label, kKeepSep, [&] {
-    std::size_t chars = CharCount(text);
+    std::size_t chars = qel::Utf8Length(text);
     if (chars > kNameSlot) {
       throw QelError(qel::err::kTooManyChars, "10001", "Too many characters entered.");
     }
@@ -77,11 +71,6 @@ void LetName(EditFlags& flags, std::string& slot, std::string_view text, std::st
 // A slot never assigned reads as blanks.
 std::string NameSlot(const std::string& slot) {
   return slot.empty() ? std::string(kNameSlot, ' ') : slot;
-}
-
-std::string TrimRight(const std::string& text) {
-  std::size_t end = text.find_last_not_of(' ');
-  return end == std::string::npos ? std::string() : text.substr(0, end + 1);
 }
 
 std::int16_t CurrentYear() {
@@ -267,9 +256,9 @@ iTop::iTop() {
 }
 
 std::string iTop::Taxpayer() {
-  std::string result = TrimRight(NameSlot(spouse1));
+  std::string result(qel::TrimTrailingBlanks(NameSlot(spouse1)));
   std::string second = NameSlot(spouse2);
-  if (second[0] != ' ') result += " & " + TrimRight(second);
+  if (second[0] != ' ') result += " & " + std::string(qel::TrimTrailingBlanks(second));
   taxpayer = result;
   return result;
 }

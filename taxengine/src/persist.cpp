@@ -4,6 +4,7 @@
 
 #include "calcs.h"
 #include "qel/keyed_data_file.h"
+#include "qel/text.h"
 #include "qel/textnum.h"
 
 namespace fennick::Persist {
@@ -18,19 +19,15 @@ struct Field {
   void (*let)(iTop&, const std::string&);
 };
 
-std::string BoolText(bool value) {
-  return value ? "True" : "False";
-}
-
 #define TOP_TEXT(Prop) \
   [](iTop& t) { return t.Prop(); }, [](iTop& t, const std::string& v) { t.Prop(v); }
-#define TOP_BOOL(Prop)                        \
-  [](iTop& t) { return BoolText(t.Prop()); }, \
+#define TOP_BOOL(Prop)                             \
+  [](iTop& t) { return qel::BoolText(t.Prop()); }, \
       [](iTop& t, const std::string& v) { t.Prop(qel::ToBool(v)); }
 #define SUB_TEXT(Sub, Prop) \
   [](iTop& t) { return t.Sub()->Prop(); }, [](iTop& t, const std::string& v) { t.Sub()->Prop(v); }
-#define SUB_BOOL(Sub, Prop)                          \
-  [](iTop& t) { return BoolText(t.Sub()->Prop()); }, \
+#define SUB_BOOL(Sub, Prop)                               \
+  [](iTop& t) { return qel::BoolText(t.Sub()->Prop()); }, \
       [](iTop& t, const std::string& v) { t.Sub()->Prop(qel::ToBool(v)); }
 
 const Field kFields[] = {

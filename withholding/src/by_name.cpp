@@ -9,17 +9,11 @@
 #include "library_info.h"
 #include "ostrand/wh_bus_obj_impl.h"
 #include "qel/error.h"
+#include "qel/text.h"
 #include "qel/textnum.h"
 
 namespace ostrand {
 namespace {
-
-bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-    return std::tolower(static_cast<unsigned char>(x)) ==
-           std::tolower(static_cast<unsigned char>(y));
-  });
-}
 
 using Getter = std::string (*)(_WhBusObj&);
 using Letter = void (*)(_WhBusObj&, std::string_view);
@@ -29,10 +23,6 @@ struct Member {
   Getter get;
   Letter let;  // null for read-only members
 };
-
-std::string BoolText(bool value) {
-  return value ? "True" : "False";
-}
 
 #define OSTRAND_TEXT(name)                                                               \
   Member {                                                                               \
@@ -79,7 +69,7 @@ const std::array kMembers{
     OSTRAND_TEXT(sTable),
     OSTRAND_TEXT(sAdditionalPayckWH),
     OSTRAND_TEXT(sAllowancesIP),
-    Member{"IsSingle", [](_WhBusObj& o) { return BoolText(o.IsSingle()); },
+    Member{"IsSingle", [](_WhBusObj& o) { return qel::BoolText(o.IsSingle()); },
            [](_WhBusObj& o, std::string_view v) { o.IsSingle(qel::ToBool(v)); }},
     OSTRAND_TEXT(IsCalculated),
     OSTRAND_TEXT(sYear),
@@ -91,8 +81,8 @@ const std::array kMembers{
     OSTRAND_TEXT(CurYr),
     OSTRAND_TEXT(CurCost),
     OSTRAND_TEXT(Birthdate),
-    OSTRAND_READ_ONLY(IsNew, BoolText(o.IsNew())),
-    OSTRAND_READ_ONLY(IsDirty, BoolText(o.IsDirty())),
+    OSTRAND_READ_ONLY(IsNew, qel::BoolText(o.IsNew())),
+    OSTRAND_READ_ONLY(IsDirty, qel::BoolText(o.IsDirty())),
     OSTRAND_TEXT(EmptyProp),
 };
 
@@ -108,7 +98,7 @@ const std::array kMembers{
 
 const Member* Find(std::string_view name) {
   for (const Member& member : kMembers) {
-    if (EqualsIgnoreCase(member.name, name)) return &member;
+    if (qel::EqualsIgnoreCase(member.name, name)) return &member;
   }
   return nullptr;
 }
@@ -116,7 +106,7 @@ const Member* Find(std::string_view name) {
 }  // namespace
 
 std::unique_ptr<_WhBusObj> CreateObject(std::string_view classId) {
-  if (!EqualsIgnoreCase(classId, kWhBusObjClassId)) {
+  if (!qel::EqualsIgnoreCase(classId, kWhBusObjClassId)) {
     throw qel::QelError(
         qel::err::kCannotCreateObject, std::string(detail::kErrorSource),
         "No class is registered under the identifier \"" + std::string(classId) + "\"");

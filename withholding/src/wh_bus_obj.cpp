@@ -9,6 +9,7 @@
 #include "qel/error.h"
 #include "qel/format.h"
 #include "qel/module_path.h"
+#include "qel/text.h"
 #include "qel/textnum.h"
 #include "state_record.h"
 
@@ -32,11 +33,6 @@ namespace {
 
 constexpr std::string_view kMoney = "###,##0.00";
 constexpr std::string_view kCount = "##0";
-
-std::string TrimTrailingBlanks(std::string_view text) {
-  const std::size_t end = text.find_last_not_of(' ');
-  return std::string(end == std::string_view::npos ? std::string_view() : text.substr(0, end + 1));
-}
 
 [[noreturn]] void RaiseNeedsNumber() {
   throw qel::QelError(qel::err::kNeedsNumber, std::string(detail::kErrorSource),
@@ -210,7 +206,7 @@ void WhBusObj::Line2(std::string_view value) {
   dirty_ = true;
 }
 std::string WhBusObj::Line2() {
-  return TrimTrailingBlanks(Line2_);
+  return std::string(qel::TrimTrailingBlanks(Line2_));
 }
 
 // ----- members on the state record -----
@@ -241,7 +237,8 @@ std::string WhBusObj::sName() {
 
 void WhBusObj::Version(std::string_view value) {
   if (!editing_) return;
-  detail::PutText(state_, detail::kVersionOffset, detail::kVersionUnits, TrimTrailingBlanks(value));
+  detail::PutText(state_, detail::kVersionOffset, detail::kVersionUnits,
+                  qel::TrimTrailingBlanks(value));
   dirty_ = true;
 }
 std::string WhBusObj::Version() {
