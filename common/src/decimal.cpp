@@ -105,7 +105,9 @@ bool ParseUserNumber(std::string_view text, const NumberSeparators& seps, Decima
     s.remove_prefix(sepLen + 3);
   }
   if (grouped && !groupsOk) return false;
+  d.grouped = grouped;
   if (StartsWith(s, seps.decimal)) {
+    d.point = true;
     s.remove_prefix(seps.decimal.size());
     std::size_t fracRun = DigitRun(s);
     d.frac.assign(s.substr(0, fracRun));

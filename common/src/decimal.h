@@ -19,6 +19,10 @@ struct Decimal {
   bool negative = false;
   std::string whole;  // may be empty (".5") and may have leading zeros
   std::string frac;   // may have trailing zeros
+  // How the text wrote it (set by ParseUserNumber): with thousands separators, with a decimal
+  // separator.
+  bool grouped = false;
+  bool point = false;
 
   bool IsZero() const;
   // Drops leading zeros of the whole part and trailing zeros of the fraction.

@@ -35,7 +35,32 @@ Int ToInteger(std::string_view text) {
   return static_cast<Int>(d.negative ? -v : v);
 }
 
+const NumberSeparators kFileSeparators{".", ","};
+
+// The number `text` written with `from` separators, rewritten with `to` separators.
+std::string Translated(std::string_view text, const NumberSeparators& from,
+                       const NumberSeparators& to) {
+  detail::Decimal d;
+  if (!detail::ParseUserNumber(text, from, d)) return std::string(text);
+  std::string out;
+  if (d.negative) out += '-';
+  for (std::size_t i = 0; i < d.whole.size(); ++i) {
+    if (d.grouped && i > 0 && (d.whole.size() - i) % 3 == 0) out += to.thousands;
+    out += d.whole[i];
+  }
+  if (d.point) out += to.decimal + d.frac;
+  return out;
+}
+
 }  // namespace
+
+std::string LocaleToFileText(std::string_view text) {
+  return Translated(text, CurrentSeparatorsRef(), kFileSeparators);
+}
+
+std::string FileToLocaleText(std::string_view text) {
+  return Translated(text, kFileSeparators, CurrentSeparatorsRef());
+}
 
 const NumberSeparators& CurrentSeparatorsRef() {
   // localeconv() is costly next to the parsing it serves; the separators change only when the

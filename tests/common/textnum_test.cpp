@@ -171,5 +171,31 @@ TEST(TextNumLocaleTest, MultiByteThousandsSeparator) {
   std::setlocale(LC_ALL, "C");
 }
 
+// Data files keep "52,000.00" whatever the locale; a person in Germany sees and types "52.000,00".
+TEST(TextNumLocaleTest, TranslatesBetweenTheLocaleAndTheFileSyntax) {
+  if (!std::setlocale(LC_ALL, "de_DE.UTF-8")) GTEST_SKIP() << "locale de_DE.UTF-8 not installed";
+  const struct {
+    const char* locale;
+    const char* file;
+  } rows[] = {
+      {"52.000,00", "52,000.00"},
+      {"-1.234.567,5", "-1,234,567.5"},
+      {"62000", "62000"},
+      {",5", ".5"},
+      {"7,", "7."},
+      {"0012", "0012"},
+  };
+  for (const auto& r : rows) {
+    EXPECT_EQ(LocaleToFileText(r.locale), r.file) << r.locale;
+    EXPECT_EQ(FileToLocaleText(r.file), r.locale) << r.file;
+  }
+  // Text that is no number in the source syntax passes unchanged, names included.
+  EXPECT_EQ(LocaleToFileText("52,000.00"), "52,000.00");
+  EXPECT_EQ(FileToLocaleText("1.000,5"), "1.000,5");
+  EXPECT_EQ(FileToLocaleText("Ann Lee"), "Ann Lee");
+  std::setlocale(LC_ALL, "C");
+  EXPECT_EQ(LocaleToFileText("52,000.00"), "52,000.00");  // a US or C locale writes as before
+}
+
 }  // namespace
 }  // namespace qel

@@ -47,4 +47,11 @@ bool ToBool(std::string_view text);
 // no thousands separators, optional sign); raises 13 when it is not such a number.
 Currency InvariantCurrency(std::string_view text);
 
+// Data files keep numbers in one syntax whatever the locale: "." as the decimal point and "," for
+// thousands, as a US or C locale writes them. These translate a number between what a person
+// sees and types (the current locale's separators) and that file syntax, keeping its digits,
+// sign and grouping exactly; text that is not a number in the source syntax passes unchanged.
+std::string LocaleToFileText(std::string_view text);
+std::string FileToLocaleText(std::string_view text);
+
 }  // namespace qel
