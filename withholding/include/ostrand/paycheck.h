@@ -1,0 +1,119 @@
+// Withholding for one pay check, by the method of the tax year.
+//
+// Each tax year is one table file "wh<year>.tbl" in the library's folder; the file says which
+// method the year uses and carries its figures. The years available are the table files present,
+// so a new tax year is a new table file and nothing else.
+//   - Allowance percentage method (2005): the allowances times the one-allowance amount of the
+//     period are taken from the wages, and the period's table gives the withholding.
+//   - Worksheet 1A (2020 on): the period's wages are annualised, adjusted by the Form W-4 entries,
+//     taxed by the year's annual table of the filing status and brought back to the period.
+// WhBusObj's three computations and the paystave batch command both come here.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "ostrand/wh_bus_obj.h"
+#include "qel/currency.h"
+
+namespace ostrand {
+
+enum class WithholdingMethod { kAllowancePercentage, kWorksheet1A };
+
+// The kind of Form W-4 the employee gave: the form used from 2020 on, or an earlier one
+// (allowances and single/married), which employers still honour.
+enum class W4Form : std::int32_t { k2020OrLater = 0, k2019OrEarlier = 1 };
+
+// Filing status on a 2020-or-later Form W-4.
+enum class W4Status : std::int32_t {
+  kSingleOrSeparate = 0,  // single or married filing separately
+  kJoint = 1,             // married filing jointly (or qualifying surviving spouse)
+  kHeadOfHousehold = 2,
+};
+
+// Pay periods in a year: 52, 26, 24, 12, 1; 0 for a frequency outside the enumeration.
+int PeriodsPerYear(eFrequency frequency);
+
+struct PaycheckInputs {
+  eFrequency frequency = weekly;
+  qel::Currency wages;  // this pay period
+  W4Form form = W4Form::k2020OrLater;
+  // 2020-or-later form.
+  W4Status status = W4Status::kSingleOrSeparate;
+  bool step2 = false;    // the two-jobs box of Step 2
+  qel::Currency step3;   // credits, a year's amount
+  qel::Currency step4a;  // other income, a year's amount
+  qel::Currency step4b;  // deductions, a year's amount
+  // 2019-or-earlier form, and the 2005 method.
+  bool single = false;       // withhold at the single rate
+  qel::Currency allowances;  // a whole number
+  // Step 4(c), or the additional withholding of an earlier form: per pay period.
+  qel::Currency extra;
+};
+
+// Every figure of the computation, so that reports can show the working. Lines a method does
+// not use stay zero.
+struct PaycheckWithholding {
+  WithholdingMethod method = WithholdingMethod::kAllowancePercentage;
+  std::string table;  // the section of the table file used ("Single wk", "Single STANDARD")
+
+  // Allowance percentage method.
+  qel::Currency allowanceAmount;       // one allowance for the period, from the table file
+  qel::Currency allowanceDeduction;    // allowances x allowanceAmount
+  qel::Currency subjectToWithholding;  // wages - deduction, not below zero
+
+  // Worksheet 1A, by its line numbers.
+  qel::Currency line1a;  // wages this period
+  qel::Currency line1b;  // periods per year
+  qel::Currency line1c;  // 1a x 1b
+  qel::Currency line1d;  // Step 4(a)
+  qel::Currency line1e;  // 1c + 1d
+  qel::Currency line1f;  // Step 4(b)
+  qel::Currency line1g;  // 12,900 joint / 8,600 otherwise; 0 with the Step 2 box
+  qel::Currency line1h;  // 1f + 1g
+  qel::Currency line1i;  // 1e - 1h, not below zero: adjusted annual wages (2020-or-later form)
+  qel::Currency line1j;  // allowances (2019-or-earlier form)
+  qel::Currency line1k;  // 1j x 4,300
+  qel::Currency line1l;  // 1c - 1k, not below zero: adjusted annual wages (earlier form)
+  qel::Currency line2a;  // 1i or 1l
+  qel::Currency line2b;  // the row's "over" amount (column A)
+  qel::Currency line2c;  // the row's base (column C)
+  qel::Currency line2d;  // the row's rate, a fraction (column D)
+  qel::Currency line2e;  // 2a - 2b
+  qel::Currency line2f;  // 2e x 2d
+  qel::Currency line2g;  // 2c + 2f: tentative annual withholding
+  qel::Currency line2h;  // 2g / 1b, to the cent (halves up)
+  qel::Currency line3a;  // Step 3
+  qel::Currency line3b;  // 3a / 1b, to the cent (halves up)
+  qel::Currency line3c;  // 2h - 3b, not below zero
+  qel::Currency line4a;  // Step 4(c) or the additional withholding
+  qel::Currency line4b;  // 3c + 4a
+
+  // Both methods: the withholding before the extra amount (the table result of the allowance
+  // method, line 3c of the worksheet) and with it.
+  qel::Currency beforeExtra;
+  qel::Currency withholding;
+};
+
+// One tax year's tables, read once from its table file.
+class OSTRAND_API WithholdingYear {
+ public:
+  virtual ~WithholdingYear() = default;
+  virtual int Year() const = 0;
+  virtual WithholdingMethod Method() const = 0;
+  virtual const std::string& TableFile() const = 0;  // full path
+  // Raises a numbered error (with the source trail convention) for inputs the year's method
+  // cannot take, such as a frequency outside the enumeration.
+  virtual PaycheckWithholding Withhold(const PaycheckInputs& inputs) const = 0;
+};
+
+// The tax years whose table files lie in the library's folder, in ascending order.
+OSTRAND_API std::vector<int> AvailableYears();
+
+// The tables of `year`, read on first use and kept for the run. A year without a table file is
+// an error that names the year and the years available; a malformed file is an error naming it.
+OSTRAND_API std::shared_ptr<const WithholdingYear> GetWithholdingYear(int year);
+
+}  // namespace ostrand
