@@ -10,6 +10,8 @@
 // WhBusObj's three computations and the paystave batch command both come here.
 #pragma once
 
+#include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -34,7 +36,7 @@ enum class W4Status : std::int32_t {
 };
 
 // Pay periods in a year: 52, 26, 24, 12, 1; 0 for a frequency outside the enumeration.
-int PeriodsPerYear(eFrequency frequency);
+OSTRAND_API int PeriodsPerYear(eFrequency frequency);
 
 struct PaycheckInputs {
   eFrequency frequency = weekly;
@@ -92,7 +94,8 @@ struct PaycheckWithholding {
   qel::Currency line4b;  // 3c + 4a
 
   // Both methods: the withholding before the extra amount (the table result of the allowance
-  // method, line 3c of the worksheet) and with it.
+  // method, line 3c of the worksheet) and with it. The allowance method's total takes the table
+  // result to the cent (halves away from zero), as the reports show it, before adding the extra.
   qel::Currency beforeExtra;
   qel::Currency withholding;
 };
@@ -106,7 +109,14 @@ class OSTRAND_API WithholdingYear {
   virtual const std::string& TableFile() const = 0;  // full path
   // Raises a numbered error (with the source trail convention) for inputs the year's method
   // cannot take, such as a frequency outside the enumeration.
-  virtual PaycheckWithholding Withhold(const PaycheckInputs& inputs) const = 0;
+  PaycheckWithholding Withhold(const PaycheckInputs& inputs) const {
+    PaycheckWithholding result;
+    Withhold(inputs, result);
+    return result;
+  }
+  // The same into `result`, every field overwritten: a caller computing many pay checks reuses
+  // one result and so allocates nothing per call.
+  virtual void Withhold(const PaycheckInputs& inputs, PaycheckWithholding& result) const = 0;
 };
 
 // The tax years whose table files lie in the library's folder, in ascending order.
@@ -115,5 +125,10 @@ OSTRAND_API std::vector<int> AvailableYears();
 // The tables of `year`, read on first use and kept for the run. A year without a table file is
 // an error that names the year and the years available; a malformed file is an error naming it.
 OSTRAND_API std::shared_ptr<const WithholdingYear> GetWithholdingYear(int year);
+
+// The tables of `year` read from `file` now, not kept: for a table file outside the library's
+// folder (tests, a tool checking a new year's file). Errors as GetWithholdingYear.
+OSTRAND_API std::shared_ptr<const WithholdingYear> ReadWithholdingYear(
+    int year, const std::filesystem::path& file);
 
 }  // namespace ostrand
