@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "ostrand/wh_bus_obj.h"
-#include "ostrand/wh_bus_obj_impl.h"
 #include "qel/error.h"
 #include "test_support.h"
+#include "wh_bus_obj_impl.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <clocale>
 #include <string>
 
-#include "ostrand/wh_bus_obj_impl.h"
+#include "wh_bus_obj_impl.h"
 
 namespace {
 

@@ -7,10 +7,10 @@
 #include <string_view>
 
 #include "library_info.h"
-#include "ostrand/wh_bus_obj_impl.h"
 #include "qel/error.h"
 #include "qel/text.h"
 #include "qel/textnum.h"
+#include "wh_bus_obj_impl.h"
 
 namespace ostrand {
 namespace {

@@ -3,8 +3,6 @@
 #include <string>
 
 #include "library_info.h"
-#include "ostrand/wh_bus_obj_impl.h"
-#include "ostrand/wh_persist.h"
 #include "qel/currency.h"
 #include "qel/error.h"
 #include "qel/format.h"
@@ -12,6 +10,8 @@
 #include "qel/text.h"
 #include "qel/textnum.h"
 #include "state_record.h"
+#include "wh_bus_obj_impl.h"
+#include "wh_persist.h"
 
 namespace ostrand {
 namespace detail {

@@ -9,12 +9,12 @@
 #include <string_view>
 
 #include "library_info.h"
-#include "ostrand/wh_bus_obj_impl.h"
 #include "qel/currency.h"
 #include "qel/format.h"
 #include "qel/keyed_data_file.h"
 #include "qel/tax_table_store.h"
 #include "qel/textnum.h"
+#include "wh_bus_obj_impl.h"
 
 namespace ostrand {
 namespace {

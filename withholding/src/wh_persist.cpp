@@ -1,5 +1,5 @@
 // WhPersist: the data file of a withholding case, through the keyed data file component.
-#include "ostrand/wh_persist.h"
+#include "wh_persist.h"
 
 #include <array>
 #include <filesystem>

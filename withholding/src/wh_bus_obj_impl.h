@@ -2,7 +2,7 @@
 //
 // Holds the inputs of one employee's withholding case as text, the results of the last
 // computation, the edit flags and a 598-byte state record. Hosts use it through _WhBusObj; the
-// class itself is visible for the persistence class and for tests (GetState/SetState).
+// class itself is private to the library, visible to its tests (GetState/SetState).
 #pragma once
 
 #include <array>
