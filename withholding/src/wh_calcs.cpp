@@ -79,7 +79,7 @@ void WhBusObj::Calculate() {
 void WhBusObj::CalcWH4Paycheck() {
   Trap("WhBusObj.CalcWH4Paycheck", [&] {
     static const std::string tablePath =
-        (detail::LibraryFolder() / detail::kTableFileName).string();
+        detail::WithholdingTableFile(detail::kDefaultTaxYear).string();
     sTable_ = tablePath;
 
     // The one-allowance amount; table files are written in invariant syntax.
