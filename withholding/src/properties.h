@@ -52,6 +52,8 @@ struct Property {
   void (*let)(_WhBusObj&, std::string_view);
 
   bool InFile() const { return !file.section.empty(); }
+  // Its text is a number: the data file keeps it in the file syntax, whatever the locale.
+  bool IsNumber() const { return kind != PropertyKind::kText || !format.empty(); }
 };
 
 // Rows are written with these; each builds one row from the property's name.

@@ -82,13 +82,16 @@ void WhBusObj::CalcWH4Paycheck() {
         detail::WithholdingTableFile(detail::kDefaultTaxYear).string();
     sTable_ = tablePath;
 
-    // The one-allowance amount; table files are written in invariant syntax.
+    // The one-allowance amount: table files are written in invariant syntax; it is kept as a
+    // figure of the user's locale like every other amount.
+    qel::Currency allowance;
     {
       qel::KeyedDataFile table;
       table.SetFileName(sTable_);
-      sAllowanceAmt_ = table.ReadValue("1 allowance", AllowanceKey(enumFrequency_), "0");
+      allowance =
+          qel::InvariantCurrency(table.ReadValue("1 allowance", AllowanceKey(enumFrequency_), "0"));
     }
-    const qel::Currency allowance = qel::InvariantCurrency(sAllowanceAmt_);
+    sAllowanceAmt_ = allowance.ToPlainText();
 
     const qel::Currency allowances = Count(sAllowancesIP_);
     const qel::Currency deduction = allowance * allowances;

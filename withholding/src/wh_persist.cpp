@@ -17,6 +17,8 @@ namespace ostrand {
 
 using detail::TrapFile;
 
+// Numbers are kept in the file in one syntax ("." decimal point, "," thousands) whatever the
+// locale; the locale applies only to what a person sees and types.
 void WhPersist::Save(WhBusObj& source) {
   TrapFile("PSVPersist.Save", [&] {
     qel::KeyedDataFile file;
@@ -25,7 +27,9 @@ void WhPersist::Save(WhBusObj& source) {
     file.BeginUpdate();
     for (const detail::Property& property : detail::Properties()) {
       if (!property.InFile()) continue;
-      file.WriteValue(property.file.section, property.file.key, property.get(source));
+      const std::string value = property.get(source);
+      file.WriteValue(property.file.section, property.file.key,
+                      property.IsNumber() ? qel::LocaleToFileText(value) : value);
     }
     file.CommitUpdate();
   });
@@ -55,8 +59,9 @@ std::u16string WhPersist::Fetch(WhBusObj& target) {
     // that does not convert stops the load, and those assigned before it stay assigned.
     for (const detail::Property& property : detail::Properties()) {
       if (!property.InFile()) continue;
-      property.let(target, file.ReadValue(property.file.section, property.file.key,
-                                          property.file.whenMissing));
+      const std::string value =
+          file.ReadValue(property.file.section, property.file.key, property.file.whenMissing);
+      property.let(target, property.IsNumber() ? qel::FileToLocaleText(value) : value);
     }
     return detail::RecordToUnits(state_);
   });
