@@ -1,5 +1,6 @@
 // WhBusObj: inputs and results as text, getter formats, the edit cycle and the state record.
 #include <cmath>
+#include <limits>
 #include <string>
 
 #include "library_info.h"
@@ -39,6 +40,10 @@ namespace {
 [[noreturn]] void RaiseNeedsNumber() {
   throw qel::QelError(qel::err::kNeedsNumber, std::string(detail::kErrorSource),
                       "This item needs to be a number.");
+}
+
+[[noreturn]] void RaiseOverflow() {
+  throw qel::QelError(qel::err::kOverflow, std::string(detail::kErrorSource), "Overflow");
 }
 
 }  // namespace
@@ -206,14 +211,16 @@ std::string WhBusObj::Line2() {
 
 // ----- members on the state record: each acts only while editing -----
 
+// The fraction must fit the record's single-precision slot.
 void WhBusObj::DiscountRate(std::string_view value) {
   Trap("WhBusObj.DiscountRate", [&] {
     if (!editing_) return;
     std::string text(value);
     std::erase(text, '%');
     if (!qel::IsNumeric(text)) RaiseNeedsNumber();
-    detail::PutFloat(state_, detail::kDiscountRateOffset,
-                     static_cast<float>(qel::ToDouble(text) / 100.0));
+    const double fraction = qel::ToDouble(text) / 100.0;
+    if (std::abs(fraction) > std::numeric_limits<float>::max()) RaiseOverflow();
+    detail::PutFloat(state_, detail::kDiscountRateOffset, static_cast<float>(fraction));
     Touch(OSTRAND_ROW(DiscountRate));
   });
 }
