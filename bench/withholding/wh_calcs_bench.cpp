@@ -1,11 +1,11 @@
 // One whole Calculate for each computation type, as a report or the input form runs it.
 #include <benchmark/benchmark.h>
 
-#include "ostrand/wh_bus_obj_impl.h"
+#include "ostrand/wh_bus_obj.h"
 
 namespace {
 
-void SetUpCase(ostrand::WhBusObj& o, ostrand::eComputationType type) {
+void SetUpCase(ostrand::_WhBusObj& o, ostrand::eComputationType type) {
   o.enumComputationType(type);
   o.enumFrequency(ostrand::weekly);
   o.sAllowancesIP("2");
@@ -18,7 +18,8 @@ void SetUpCase(ostrand::WhBusObj& o, ostrand::eComputationType type) {
 }
 
 void BM_Calculate(benchmark::State& state) {
-  ostrand::WhBusObj o;
+  const auto object = ostrand::CreateObject(ostrand::kWhBusObjClassId);
+  ostrand::_WhBusObj& o = *object;
   SetUpCase(o, static_cast<ostrand::eComputationType>(state.range(0)));
   for (auto _ : state) {
     o.Calculate();

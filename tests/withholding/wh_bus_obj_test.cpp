@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "ostrand/wh_bus_obj.h"
-#include "ostrand/wh_bus_obj_impl.h"
 #include "qel/error.h"
 #include "test_support.h"
+#include "wh_bus_obj_impl.h"
 
 namespace {
 
@@ -329,6 +329,8 @@ TEST(WhBusObjStateRecord, RecordSettersRefuseNonNumbersWithTheirTrail) {
   } rows[] = {
       {"DiscountRate", "five", 10002, "WhBusObj.DiscountRate\r"},
       {"DiscountRate", "%", 10002, "WhBusObj.DiscountRate\r"},
+      // 10^41 percent: a fraction beyond the single-precision range.
+      {"DiscountRate", "100000000000000000000000000000000000000000%", 6, "WhBusObj.DiscountRate\r"},
       {"CurYr", "soon", 10002, "WhBusObj.CurYr\r"},
       {"CurYr", "40000", 6, "WhBusObj.CurYr\r"},
       {"CurCost", "", 10002, "WhBusObj.CurCost\r"},

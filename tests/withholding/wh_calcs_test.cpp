@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "ostrand/wh_bus_obj_impl.h"
 #include "test_support.h"
+#include "wh_bus_obj_impl.h"
 
 namespace {
 

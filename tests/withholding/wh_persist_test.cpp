@@ -5,10 +5,10 @@
 #include <filesystem>
 #include <string>
 
-#include "ostrand/wh_bus_obj_impl.h"
-#include "ostrand/wh_persist.h"
 #include "qel/keyed_data_file.h"
 #include "test_support.h"
+#include "wh_bus_obj_impl.h"
+#include "wh_persist.h"
 
 namespace {
 

@@ -19,10 +19,8 @@ namespace ostrand::detail {
 #define OSTRAND_STR2(x) #x
 #define OSTRAND_STR(x) OSTRAND_STR2(x)
 
-// "2005.10": major version, a point, minor version.
-inline constexpr std::string_view kVersionNumber =
-    OSTRAND_STR(OSTRAND_VERSION_MAJOR) "." OSTRAND_STR(OSTRAND_VERSION_MINOR);
-// What the Version getter returns and the data file stores.
+// What the Version getter returns and the data file stores: "ZOV", the library's major version,
+// a point and its minor version.
 inline constexpr std::string_view kVersionText =
     "ZOV" OSTRAND_STR(OSTRAND_VERSION_MAJOR) "." OSTRAND_STR(OSTRAND_VERSION_MINOR);
 
@@ -32,10 +30,14 @@ inline constexpr std::string_view kFileDescription = "Qel Paystave withholding e
 // Source of the errors this library raises itself (before any trap adds to the trail).
 inline constexpr std::string_view kErrorSource = "Ostrand";
 
-inline constexpr std::string_view kTableFileName = "wh2005.tbl";
+// The tax year of a new case, and of a case whose data file names none.
+inline constexpr int kDefaultTaxYear = 2005;
 
 // The folder this library was loaded from.
 std::filesystem::path LibraryFolder();
+
+// The withholding table file of a tax year, in the library's folder ("wh2005.tbl").
+std::filesystem::path WithholdingTableFile(int year);
 
 // Runs `body` as the trapped operation `label` ("WhBusObj.Calculate"): an escaping error is
 // raised again with the same number, `label` and a carriage return in front of its source, and

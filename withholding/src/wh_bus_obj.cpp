@@ -1,10 +1,10 @@
 // WhBusObj: inputs and results as text, getter formats, the edit cycle and the state record.
 #include <cmath>
+#include <limits>
 #include <string>
 
 #include "library_info.h"
-#include "ostrand/wh_bus_obj_impl.h"
-#include "ostrand/wh_persist.h"
+#include "properties.h"
 #include "qel/currency.h"
 #include "qel/error.h"
 #include "qel/format.h"
@@ -12,6 +12,8 @@
 #include "qel/text.h"
 #include "qel/textnum.h"
 #include "state_record.h"
+#include "wh_bus_obj_impl.h"
+#include "wh_persist.h"
 
 namespace ostrand {
 namespace detail {
@@ -27,24 +29,56 @@ std::filesystem::path LibraryFolder() {
   return folder;
 }
 
+std::filesystem::path WithholdingTableFile(int year) {
+  return LibraryFolder() / ("wh" + std::to_string(year) + ".tbl");
+}
+
 }  // namespace detail
 
 namespace {
-
-constexpr std::string_view kMoney = "###,##0.00";
-constexpr std::string_view kCount = "##0";
 
 [[noreturn]] void RaiseNeedsNumber() {
   throw qel::QelError(qel::err::kNeedsNumber, std::string(detail::kErrorSource),
                       "This item needs to be a number.");
 }
 
+[[noreturn]] void RaiseOverflow() {
+  throw qel::QelError(qel::err::kOverflow, std::string(detail::kErrorSource), "Overflow");
+}
+
 }  // namespace
+
+// The row of a property in the property table, and the getter format it gives.
+#define OSTRAND_ROW(name) detail::PropertyNamed(#name)
+#define OSTRAND_FORMAT(name) OSTRAND_ROW(name).format
 
 using detail::Trap;
 
-WhBusObj::WhBusObj() = default;
+WhBusObj::WhBusObj() : sYear_(" " + std::to_string(detail::kDefaultTaxYear)) {}
 WhBusObj::~WhBusObj() = default;
+
+void WhBusObj::Touch(const detail::Property& property) {
+  switch (property.dirty) {
+    case detail::DirtyRule::kNever:
+      return;
+    case detail::DirtyRule::kWhileEditing:
+      if (editing_) dirty_ = true;
+      return;
+    case detail::DirtyRule::kAlways:
+      dirty_ = true;
+      return;
+  }
+}
+
+void WhBusObj::LetPlain(const detail::Property& property, std::string_view value) {
+  this->*property.stored = value;
+  Touch(property);
+}
+
+std::string WhBusObj::GetPlain(const detail::Property& property) {
+  const std::string& stored = this->*property.stored;
+  return property.format.empty() ? stored : qel::FormatText(stored, property.format);
+}
 
 // ----- plain members -----
 
@@ -80,7 +114,7 @@ std::string WhBusObj::sGetPeriods4FullYr() {
 
 void WhBusObj::enumComputationType(eComputationType value) {
   enumComputationType_ = value;
-  MarkDirtyIfEditing();
+  Touch(OSTRAND_ROW(enumComputationType));
 }
 eComputationType WhBusObj::enumComputationType() {
   return enumComputationType_;
@@ -109,71 +143,52 @@ std::string WhBusObj::GetFrequency(eFrequency ePRFrequency) {
 // The data file stores the frequency, so a change during an edit must be saved by ApplyEdit.
 void WhBusObj::enumFrequency(eFrequency value) {
   enumFrequency_ = value;
-  MarkDirtyIfEditing();
+  Touch(OSTRAND_ROW(enumFrequency));
 }
 eFrequency WhBusObj::enumFrequency() {
   if (enumFrequency_ == static_cast<eFrequency>(-1)) enumFrequency_ = weekly;
   return enumFrequency_;
 }
 
-// ----- text properties: results (never dirty) -----
+// ----- text properties stored as given, formatted when read -----
 
-#define OSTRAND_RESULT_PROPERTY(name, pattern)  \
+#define OSTRAND_PLAIN_TEXT(name)                \
   void WhBusObj::name(std::string_view value) { \
-    name##_ = value;                            \
+    LetPlain(OSTRAND_ROW(name), value);         \
   }                                             \
   std::string WhBusObj::name() {                \
-    return qel::FormatText(name##_, pattern);   \
+    return GetPlain(OSTRAND_ROW(name));         \
   }
 
-OSTRAND_RESULT_PROPERTY(sAllowanceDeductionPercent, kMoney)
-OSTRAND_RESULT_PROPERTY(sWHPercentMethod, kMoney)
-OSTRAND_RESULT_PROPERTY(sSubject2WH, kMoney)
-OSTRAND_RESULT_PROPERTY(sAllowanceAmt, kMoney)
-OSTRAND_RESULT_PROPERTY(sPerYrWHProforma, kMoney)
-OSTRAND_RESULT_PROPERTY(sPeriodsPerYrProforma, kCount)
-OSTRAND_RESULT_PROPERTY(sTotPayckWHProforma, kMoney)
-OSTRAND_RESULT_PROPERTY(sWagesPerPayckProforma, kMoney)
-OSTRAND_RESULT_PROPERTY(sShortage4Yr, kMoney)
-OSTRAND_RESULT_PROPERTY(sComputedWH4Yr, kMoney)
-OSTRAND_RESULT_PROPERTY(sTotPayckWHTargeted, kMoney)
-OSTRAND_RESULT_PROPERTY(sWagesPerPayckTargeted, kMoney)
-OSTRAND_RESULT_PROPERTY(sFromAllowancesWHPerPayck, kMoney)
+OSTRAND_PLAIN_TEXT(sAllowanceDeductionPercent)
+OSTRAND_PLAIN_TEXT(sWHPercentMethod)
+OSTRAND_PLAIN_TEXT(sSubject2WH)
+OSTRAND_PLAIN_TEXT(sAllowanceAmt)
+OSTRAND_PLAIN_TEXT(sWagesPercent)
+OSTRAND_PLAIN_TEXT(sPerYrWHProforma)
+OSTRAND_PLAIN_TEXT(sPeriodsPerYrProforma)
+OSTRAND_PLAIN_TEXT(sTotPayckWHProforma)
+OSTRAND_PLAIN_TEXT(sWagesPerPayckProforma)
+OSTRAND_PLAIN_TEXT(sWages4Yr)
+OSTRAND_PLAIN_TEXT(sShortage4Yr)
+OSTRAND_PLAIN_TEXT(sComputedWH4Yr)
+OSTRAND_PLAIN_TEXT(sTargetedWH4Yr)
+OSTRAND_PLAIN_TEXT(sTotPayckWHTargeted)
+OSTRAND_PLAIN_TEXT(sWagesPerPayckTargeted)
+OSTRAND_PLAIN_TEXT(sFromAllowancesWHPerPayck)
+OSTRAND_PLAIN_TEXT(sRemainingPeriods)
+OSTRAND_PLAIN_TEXT(sRemainingWages)
+OSTRAND_PLAIN_TEXT(sTable)
+OSTRAND_PLAIN_TEXT(sAdditionalPayckWH)
+OSTRAND_PLAIN_TEXT(sAllowancesIP)
+OSTRAND_PLAIN_TEXT(sYear)
+OSTRAND_PLAIN_TEXT(sTaxpayer)
 
-#undef OSTRAND_RESULT_PROPERTY
-
-// ----- text properties: inputs (dirty while editing) -----
-
-#define OSTRAND_INPUT_PROPERTY(name, pattern)   \
-  void WhBusObj::name(std::string_view value) { \
-    name##_ = value;                            \
-    MarkDirtyIfEditing();                       \
-  }                                             \
-  std::string WhBusObj::name() {                \
-    return qel::FormatText(name##_, pattern);   \
-  }
-
-OSTRAND_INPUT_PROPERTY(sWagesPercent, kMoney)
-OSTRAND_INPUT_PROPERTY(sWages4Yr, kMoney)
-OSTRAND_INPUT_PROPERTY(sTargetedWH4Yr, kMoney)
-OSTRAND_INPUT_PROPERTY(sRemainingPeriods, kCount)
-OSTRAND_INPUT_PROPERTY(sRemainingWages, kMoney)
-// Stored in the data file like every other input, so it counts as a change during an edit.
-OSTRAND_INPUT_PROPERTY(sAdditionalPayckWH, kMoney)
-OSTRAND_INPUT_PROPERTY(sAllowancesIP, kCount)
-
-#undef OSTRAND_INPUT_PROPERTY
-
-void WhBusObj::sTable(std::string_view value) {
-  sTable_ = value;
-}
-std::string WhBusObj::sTable() {
-  return sTable_;
-}
+#undef OSTRAND_PLAIN_TEXT
 
 void WhBusObj::IsSingle(bool value) {
   IsSingle_ = value;
-  MarkDirtyIfEditing();
+  Touch(OSTRAND_ROW(IsSingle));
 }
 bool WhBusObj::IsSingle() {
   return IsSingle_;
@@ -186,50 +201,39 @@ std::string WhBusObj::IsCalculated() {
   return calculated_ ? "True" : "False";
 }
 
-void WhBusObj::sYear(std::string_view value) {
-  sYear_ = value;
-}
-std::string WhBusObj::sYear() {
-  return sYear_;
-}
-
-void WhBusObj::sTaxpayer(std::string_view value) {
-  sTaxpayer_ = value;
-  dirty_ = true;
-}
-std::string WhBusObj::sTaxpayer() {
-  return sTaxpayer_;
-}
-
 void WhBusObj::Line2(std::string_view value) {
   Line2_ = value;
-  dirty_ = true;
+  Touch(OSTRAND_ROW(Line2));
 }
 std::string WhBusObj::Line2() {
   return std::string(qel::TrimTrailingBlanks(Line2_));
 }
 
-// ----- members on the state record -----
+// ----- members on the state record: each acts only while editing -----
 
+// The fraction must fit the record's single-precision slot.
 void WhBusObj::DiscountRate(std::string_view value) {
   Trap("WhBusObj.DiscountRate", [&] {
     if (!editing_) return;
     std::string text(value);
     std::erase(text, '%');
     if (!qel::IsNumeric(text)) RaiseNeedsNumber();
-    detail::PutFloat(state_, detail::kDiscountRateOffset,
-                     static_cast<float>(qel::ToDouble(text) / 100.0));
-    dirty_ = true;
+    const double fraction = qel::ToDouble(text) / 100.0;
+    if (std::abs(fraction) > std::numeric_limits<float>::max()) RaiseOverflow();
+    detail::PutFloat(state_, detail::kDiscountRateOffset, static_cast<float>(fraction));
+    Touch(OSTRAND_ROW(DiscountRate));
   });
 }
 std::string WhBusObj::DiscountRate() {
-  return qel::FormatDouble(detail::GetFloat(state_, detail::kDiscountRateOffset), "0.00%");
+  return qel::FormatDouble(detail::GetFloat(state_, detail::kDiscountRateOffset),
+                           OSTRAND_FORMAT(DiscountRate));
 }
 
 // The name slot is otherwise filled only through SetState; storing here keeps the getter and
 // setter of the property consistent.
 void WhBusObj::sName(std::string_view value) {
   detail::PutText(state_, detail::kNameOffset, detail::kNameUnits, value);
+  Touch(OSTRAND_ROW(sName));
 }
 std::string WhBusObj::sName() {
   return detail::GetText(state_, detail::kNameOffset, detail::kNameUnits);
@@ -239,7 +243,7 @@ void WhBusObj::Version(std::string_view value) {
   if (!editing_) return;
   detail::PutText(state_, detail::kVersionOffset, detail::kVersionUnits,
                   qel::TrimTrailingBlanks(value));
-  dirty_ = true;
+  Touch(OSTRAND_ROW(Version));
 }
 std::string WhBusObj::Version() {
   return std::string(detail::kVersionText);
@@ -250,7 +254,7 @@ void WhBusObj::CurYr(std::string_view value) {
     if (!editing_) return;
     if (!qel::IsNumeric(value)) RaiseNeedsNumber();
     detail::PutInt16(state_, detail::kCurYrOffset, qel::ToInt16(value));
-    dirty_ = true;
+    Touch(OSTRAND_ROW(CurYr));
   });
 }
 std::string WhBusObj::CurYr() {
@@ -262,35 +266,38 @@ void WhBusObj::CurCost(std::string_view value) {
     if (!editing_) return;
     if (!qel::IsNumeric(value)) RaiseNeedsNumber();
     detail::PutInt64(state_, detail::kCurCostOffset, qel::ToCurrency(value).raw());
-    dirty_ = true;
+    Touch(OSTRAND_ROW(CurCost));
   });
 }
 std::string WhBusObj::CurCost() {
   return qel::FormatCurrency(
-      qel::Currency::FromRaw(detail::GetInt64(state_, detail::kCurCostOffset)), "$###,##0");
+      qel::Currency::FromRaw(detail::GetInt64(state_, detail::kCurCostOffset)),
+      OSTRAND_FORMAT(CurCost));
 }
 
+// Text that is no valid date keeps the stored date, yet counts as a change.
 void WhBusObj::Birthdate(std::string_view value) {
   Trap("WhBusObj.Birthdate", [&] {
     if (!editing_) return;
     double serial = 0;
     if (qel::ParseDate(value, serial)) detail::PutDouble(state_, detail::kBirthdateOffset, serial);
-    dirty_ = true;
+    Touch(OSTRAND_ROW(Birthdate));
   });
 }
 std::string WhBusObj::Birthdate() {
-  return qel::FormatDate(detail::GetDouble(state_, detail::kBirthdateOffset));
+  return qel::FormatDouble(detail::GetDouble(state_, detail::kBirthdateOffset),
+                           OSTRAND_FORMAT(Birthdate));
 }
 
 // The getter reads the never-assigned empty-property text, so it always returns empty text;
 // the setter fills the record's slot.
 std::string WhBusObj::EmptyProp() {
-  return qel::FormatText(emptyProp_, kMoney);
+  return qel::FormatText(emptyProp_, OSTRAND_FORMAT(EmptyProp));
 }
 void WhBusObj::EmptyProp(std::string_view value) {
   if (!editing_) return;
   detail::PutText(state_, detail::kEmptyPropOffset, detail::kEmptyPropUnits, value);
-  dirty_ = true;
+  Touch(OSTRAND_ROW(EmptyProp));
 }
 
 std::u16string WhBusObj::GetState() {
@@ -343,5 +350,8 @@ void WhBusObj::Load(std::string_view vsFname) {
     new_ = false;
   });
 }
+
+#undef OSTRAND_ROW
+#undef OSTRAND_FORMAT
 
 }  // namespace ostrand

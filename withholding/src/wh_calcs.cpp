@@ -9,12 +9,12 @@
 #include <string_view>
 
 #include "library_info.h"
-#include "ostrand/wh_bus_obj_impl.h"
 #include "qel/currency.h"
 #include "qel/format.h"
 #include "qel/keyed_data_file.h"
 #include "qel/tax_table_store.h"
 #include "qel/textnum.h"
+#include "wh_bus_obj_impl.h"
 
 namespace ostrand {
 namespace {
@@ -79,16 +79,19 @@ void WhBusObj::Calculate() {
 void WhBusObj::CalcWH4Paycheck() {
   Trap("WhBusObj.CalcWH4Paycheck", [&] {
     static const std::string tablePath =
-        (detail::LibraryFolder() / detail::kTableFileName).string();
+        detail::WithholdingTableFile(detail::kDefaultTaxYear).string();
     sTable_ = tablePath;
 
-    // The one-allowance amount; table files are written in invariant syntax.
+    // The one-allowance amount: table files are written in invariant syntax; it is kept as a
+    // figure of the user's locale like every other amount.
+    qel::Currency allowance;
     {
       qel::KeyedDataFile table;
       table.SetFileName(sTable_);
-      sAllowanceAmt_ = table.ReadValue("1 allowance", AllowanceKey(enumFrequency_), "0");
+      allowance =
+          qel::InvariantCurrency(table.ReadValue("1 allowance", AllowanceKey(enumFrequency_), "0"));
     }
-    const qel::Currency allowance = qel::InvariantCurrency(sAllowanceAmt_);
+    sAllowanceAmt_ = allowance.ToPlainText();
 
     const qel::Currency allowances = Count(sAllowancesIP_);
     const qel::Currency deduction = allowance * allowances;

@@ -1,54 +1,36 @@
 // WhPersist: the data file of a withholding case, through the keyed data file component.
-#include "ostrand/wh_persist.h"
+#include "wh_persist.h"
 
-#include <array>
 #include <filesystem>
 #include <string>
 #include <string_view>
 #include <system_error>
 
 #include "library_info.h"
+#include "properties.h"
 #include "qel/error.h"
 #include "qel/keyed_data_file.h"
 #include "qel/textnum.h"
 #include "state_record.h"
 
 namespace ostrand {
-namespace {
-
-struct Entry {
-  std::string_view section;
-  std::string_view key;
-  std::string value;
-};
-
-}  // namespace
 
 using detail::TrapFile;
 
+// Numbers are kept in the file in one syntax ("." decimal point, "," thousands) whatever the
+// locale; the locale applies only to what a person sees and types.
 void WhPersist::Save(WhBusObj& source) {
   TrapFile("PSVPersist.Save", [&] {
-    const std::array<Entry, 13> entries{{
-        {"Common", "Version", source.Version()},
-        {"Common", "TP", source.sTaxpayer()},
-        {"Common", "Freq", std::to_string(static_cast<std::int32_t>(source.enumFrequency()))},
-        {"Common", "Allow", source.sAllowancesIP()},
-        {"Common", "Unmarried", source.IsSingle() ? "True" : "False"},
-        {"Common", "Comp Type",
-         std::to_string(static_cast<std::int32_t>(source.enumComputationType()))},
-        {"Common", "Addl WH", source.sAdditionalPayckWH()},
-        {"Common", "L2", source.Line2()},
-        {"Proforma", "Wage 4 yr", source.sWages4Yr()},
-        {"Targeted", "Remain Wages", source.sRemainingWages()},
-        {"Targeted", "Remain Periods", source.sRemainingPeriods()},
-        {"Targeted", "Targ WH", source.sTargetedWH4Yr()},
-        {"Percent", "Wages", source.sWagesPercent()},
-    }};
     qel::KeyedDataFile file;
     file.SetFileName(fileName_);
     // One atomic replacement of the file: a save is all or nothing.
     file.BeginUpdate();
-    for (const Entry& entry : entries) file.WriteValue(entry.section, entry.key, entry.value);
+    for (const detail::Property& property : detail::Properties()) {
+      if (!property.InFile()) continue;
+      const std::string value = property.get(source);
+      file.WriteValue(property.file.section, property.file.key,
+                      property.IsNumber() ? qel::LocaleToFileText(value) : value);
+    }
     file.CommitUpdate();
   });
 }
@@ -73,24 +55,14 @@ std::u16string WhPersist::Fetch(WhBusObj& target) {
     }
     qel::KeyedDataFile file;
     file.SetFileName(fileName_);
-
-    target.Version(detail::kVersionNumber);
-    target.Version(file.ReadValue("Common", "Version", target.Version()));
-
-    target.sTaxpayer(file.ReadValue("Common", "TP", ""));
-    target.Line2(file.ReadValue("Common", "L2", ""));
-    target.enumFrequency(
-        static_cast<eFrequency>(qel::ToInt32(file.ReadValue("Common", "Freq", "0"))));
-    target.sAllowancesIP(file.ReadValue("Common", "Allow", "0"));
-    target.IsSingle(qel::ToBool(file.ReadValue("Common", "Unmarried", "false")));
-    target.enumComputationType(
-        static_cast<eComputationType>(qel::ToInt32(file.ReadValue("Common", "Comp Type", "2"))));
-    target.sAdditionalPayckWH(file.ReadValue("Common", "Addl WH", "0"));
-    target.sWages4Yr(file.ReadValue("Proforma", "Wage 4 yr", "0"));
-    target.sRemainingWages(file.ReadValue("Targeted", "Remain Wages", "0"));
-    target.sRemainingPeriods(file.ReadValue("Targeted", "Remain Periods", "0"));
-    target.sTargetedWH4Yr(file.ReadValue("Targeted", "Targ WH", "0"));
-    target.sWagesPercent(file.ReadValue("Percent", "Wages", "0"));
+    // Each value goes through the target's setter, which marks it dirty by its rule; a value
+    // that does not convert stops the load, and those assigned before it stay assigned.
+    for (const detail::Property& property : detail::Properties()) {
+      if (!property.InFile()) continue;
+      const std::string value =
+          file.ReadValue(property.file.section, property.file.key, property.file.whenMissing);
+      property.let(target, property.IsNumber() ? qel::FileToLocaleText(value) : value);
+    }
     return detail::RecordToUnits(state_);
   });
 }

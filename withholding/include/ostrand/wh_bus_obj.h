@@ -3,7 +3,9 @@
 // _WhBusObj is the object's interface: its members are declared in the interface order, a
 // property as a pair of overloads, setter (let) first and getter (get) second (EmptyProp: getter
 // first). Almost every value crosses the interface as text; amounts and counts are stored as the
-// caller's text and formatted when read. Errors are qel::QelError with a source trail.
+// caller's text and formatted when read, in the user's locale; the case file keeps numbers in
+// one syntax ("." decimal point, "," thousands) whatever the locale. Errors are qel::QelError
+// with a source trail.
 #pragma once
 
 #include <cstdint>

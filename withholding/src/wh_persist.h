@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "ostrand/wh_bus_obj_impl.h"
+#include "wh_bus_obj_impl.h"
 
 namespace ostrand {
 

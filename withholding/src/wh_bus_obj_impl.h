@@ -2,7 +2,9 @@
 //
 // Holds the inputs of one employee's withholding case as text, the results of the last
 // computation, the edit flags and a 598-byte state record. Hosts use it through _WhBusObj; the
-// class itself is visible for the persistence class and for tests (GetState/SetState).
+// class itself is private to the library, visible to its tests (GetState/SetState). Each property
+// is described once, in the property table (properties.h), whose name, format and dirty rule the
+// accessors follow.
 #pragma once
 
 #include <array>
@@ -14,6 +16,11 @@
 #include "ostrand/wh_bus_obj.h"
 
 namespace ostrand {
+
+namespace detail {
+struct Property;
+struct PropertyTable;
+}  // namespace detail
 
 // The fixed-layout state record: 598 bytes, read and written as 299 UTF-16 code units.
 inline constexpr std::size_t kStateBytes = 598;
@@ -121,12 +128,16 @@ class OSTRAND_API WhBusObj : public _WhBusObj {
   bool IsEditing() const { return editing_; }
 
  private:
-  void MarkDirtyIfEditing() {
-    if (editing_) dirty_ = true;
-  }
+  friend struct detail::PropertyTable;  // the table reaches the text a property stores
+
+  // Sets the dirty flag as the property's dirty rule says.
+  void Touch(const detail::Property& property);
+  // The accessors of a property that stores its text as given and formats it when read.
+  void LetPlain(const detail::Property& property, std::string_view value);
+  std::string GetPlain(const detail::Property& property);
 
   std::string sTaxpayer_;
-  std::string sYear_ = " 2005";
+  std::string sYear_;
   bool new_ = true;
   bool dirty_ = false;
   bool editing_ = false;
