@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "ostrand/paycheck.h"
-#include "ostrand/wh_bus_obj_impl.h"
 #include "qel/format.h"
 #include "test_support.h"
+#include "wh_bus_obj_impl.h"
 #include "withholding_figures.h"
 
 namespace {
