@@ -330,7 +330,7 @@ TEST(WhBusObjStateRecord, RecordSettersRefuseNonNumbersWithTheirTrail) {
       {"DiscountRate", "five", 10002, "WhBusObj.DiscountRate\r"},
       {"DiscountRate", "%", 10002, "WhBusObj.DiscountRate\r"},
       {"CurYr", "soon", 10002, "WhBusObj.CurYr\r"},
-      {"CurYr", "40000", 6, "WhBusObj.CurYr\r"},
+      {"CurYr", "40000", 6, "WhBusObj.CurYr"},
       {"CurCost", "", 10002, "WhBusObj.CurCost\r"},
   };
   for (const auto& row : rows) {
