@@ -65,7 +65,7 @@ class SharingTest : public ::testing::Test {
 TEST_F(SharingTest, LoadsDuringSavesOfAnotherProcessNeverMix) {
   SaveCase(file, "save 0");
   Child saver([&] {
-    for (int round = 1; round <= 300; ++round) SaveCase(file, "save " + std::to_string(round));
+    for (int round = 1; round <= 150; ++round) SaveCase(file, "save " + std::to_string(round));
     return std::string("done");
   });
   int loads = 0, mixed = 0;
@@ -86,7 +86,7 @@ TEST_F(SharingTest, LoadsDuringSavesOfAnotherProcessNeverMix) {
 }
 
 TEST_F(SharingTest, ProcessesSavingOtherSectionsLoseNoSave) {
-  constexpr int kSaves = 150;
+  constexpr int kSaves = 80;
   auto saver = [&](const std::string& section) {
     return [this, section] {
       for (int i = 0; i < kSaves; ++i) {
