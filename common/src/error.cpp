@@ -69,19 +69,29 @@ std::string QelError::What(long number, const std::string& source, const std::st
   return text;
 }
 
+namespace {
+
+// `label` in front of the trail `source`; an empty trail adds no separator, so the trail never
+// ends in an empty line.
+std::string Prepended(std::string_view label, std::string_view separator,
+                      const std::string& source) {
+  std::string trail(label);
+  if (!source.empty()) {
+    trail += separator;
+    trail += source;
+  }
+  return trail;
+}
+
+}  // namespace
+
 QelError QelError::Reraised(std::string_view label, std::string_view separator) const {
-  std::string source(label);
-  source += separator;
-  source += source_;
-  return QelError(number_, std::move(source), description_);
+  return QelError(number_, Prepended(label, separator, source_), description_);
 }
 
 QelError QelError::ReraisedDescribed(std::string_view label, std::string_view separator,
                                      std::string description) const {
-  std::string source(label);
-  source += separator;
-  source += source_;
-  return QelError(number_, std::move(source), std::move(description));
+  return QelError(number_, Prepended(label, separator, source_), std::move(description));
 }
 
 QelError CurrentError() {

@@ -6,11 +6,14 @@
 #include <stdexcept>
 
 #include "qel/module_path.h"
+#include "qel_testing/temp_folder.h"
 
 extern "C" const char* QelModuleProbeFile();
 
 namespace qel {
 namespace {
+
+using qel::testing::ErrorOf;
 
 TEST(ErrorTest, StandardDescriptions) {
   struct Row {
@@ -52,6 +55,35 @@ TEST(ErrorTest, TrapsBuildASourceTrailOutermostFirst) {
               "WhBusObj.Calculate\rWhBusObj.CalcWH4Paycheck\r\nTaxTableStore.LoadSection");
     EXPECT_EQ(e.description(), "Withholding engine");
   }
+}
+
+// An error raised with no source (a conversion failing deep inside) gets the first label alone,
+// so the trail never ends in an empty line, whatever the separator.
+TEST(ErrorTest, ATrailNeverEndsInAnEmptyLine) {
+  struct Row {
+    const char* separator;
+    bool describe;
+    const char* trail;
+  } rows[] = {
+      {"\r", false, "Outer\rInner"},
+      {"\r", true, "Outer\rInner"},
+      {"\r\n\r\n", false, "Outer\r\n\r\nInner"},
+      {"\r\n\r\n", true, "Outer\r\n\r\nInner"},
+  };
+  for (const Row& r : rows) {
+    QelError e = ErrorOf([&] {
+      auto inner = [&] { throw std::runtime_error("no source"); };
+      auto trap = [&](const char* label, auto body) {
+        if (r.describe)
+          TrapDescribe(label, r.separator, "Engine", body);
+        else
+          TrapKeep(label, r.separator, body);
+      };
+      trap("Outer", [&] { trap("Inner", inner); });
+    });
+    EXPECT_EQ(e.source(), r.trail) << r.separator << r.describe;
+  }
+  EXPECT_EQ(QelError(13, "").Reraised("Only", "\r").source(), "Only");
 }
 
 TEST(ErrorTest, CurrentErrorMapsForeignExceptions) {

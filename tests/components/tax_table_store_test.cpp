@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "../../components/src/file_cache.h"
+#include "../../components/src/data_file.h"
 #include "qel/error.h"
 #include "qel/keyed_data_file.h"
 #include "qel_testing/temp_folder.h"
@@ -20,6 +20,7 @@ using qel::testing::WriteBytes;
 class TaxTableStoreTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    files::ForgetTableFiles();  // each test starts as a new run
     WriteBytes(table,
                "; test table\n"
                "[Three rows]\n"
@@ -31,8 +32,11 @@ class TaxTableStoreTest : public ::testing::Test {
   }
 
   Currency Tax(const std::string& section, const char* amount) {
+    return Tax(table, section, amount);
+  }
+  Currency Tax(const std::string& file, const std::string& section, const char* amount) {
     TaxTableStore s;
-    s.SetTableFile(table);
+    s.SetTableFile(file);
     s.SelectSection(section);
     s.SetAmount(Cur(amount));
     s.LoadSection();
@@ -117,20 +121,25 @@ TEST_F(TaxTableStoreTest, ErrorsNameTheFileAndSection) {
       {"[A]\nBracket1=1 0 -10\n", "A"},
       {"[A]\nBracket1=1 0 10.125\n", "A"},  // rate beyond four decimals as a fraction
   };
+  int n = 0;
   for (const Row& r : rows) {
-    WriteBytes(table, r.body);
+    // A table file is kept for the run once read: each body gets a file of its own.
+    std::string bad = dir.File("bad" + std::to_string(n++) + ".tbl");
+    WriteBytes(bad, r.body);
     e = ErrorOf([&] {
       TaxTableStore s;
-      s.SetTableFile(table);
+      s.SetTableFile(bad);
       s.SelectSection(r.section);
       s.LoadSection();
     });
     EXPECT_EQ(e.number(), err::kInvalidCall) << r.body << " / " << r.section;
-    EXPECT_NE(e.description().find(table), std::string::npos) << e.description();
+    EXPECT_NE(e.description().find(bad), std::string::npos) << e.description();
     EXPECT_NE(e.description().find("[" + std::string(r.section) + "]"), std::string::npos)
         << e.description();
   }
 
+  // A file that cannot be read as a table file is not kept: mended, it is read again.
+  table = dir.File("unsound.tbl");
   WriteBytes(table, "Bracket1=1 0 10\n");
   e = ErrorOf([&] {
     TaxTableStore s;
@@ -140,6 +149,8 @@ TEST_F(TaxTableStoreTest, ErrorsNameTheFileAndSection) {
   });
   EXPECT_EQ(e.number(), err::kPathFileAccess);
   EXPECT_NE(e.description().find(table), std::string::npos);
+  WriteBytes(table, "[A]\nBracket1=1 0 10\n");
+  EXPECT_EQ(Tax("A", "11"), Cur("1"));
 }
 
 TEST_F(TaxTableStoreTest, OverflowInALookupRaises6) {
@@ -151,37 +162,43 @@ TEST_F(TaxTableStoreTest, OverflowInALookupRaises6) {
   EXPECT_EQ(ErrorOf([&] { s.LookupTax(Cur("900000000000000")); }).number(), err::kOverflow);
 }
 
-TEST_F(TaxTableStoreTest, AChangedTableIsSeenByTheNextLoad) {
+// The tables a run starts with stay fixed: a table file is read on first use and kept, whatever
+// happens on disk, until a save through this process replaces it. Files of other names are read
+// afresh.
+TEST_F(TaxTableStoreTest, ATableFileIsFixedForTheRun) {
   EXPECT_EQ(Tax("Zero floor", "100"), Cur("15"));
-  // Same length, new rate, explicit new modification time.
-  auto stamp = std::filesystem::last_write_time(table);
   WriteBytes(table, "[Zero floor]\nBracket1=0 0 25\n");
-  std::filesystem::last_write_time(table, stamp + std::chrono::seconds(2));
-  EXPECT_EQ(Tax("Zero floor", "100"), Cur("25"));
-  // A value written through the data-file component invalidates the table too.
+  EXPECT_EQ(Tax("Zero floor", "100"), Cur("15"));
+  std::filesystem::remove(table);
+  EXPECT_EQ(Tax("Zero floor", "100"), Cur("15"));
   KeyedDataFile f;
   f.SetFileName(table);
   f.WriteValue("Zero floor", "Bracket1", "0 0 5");
   EXPECT_EQ(Tax("Zero floor", "100"), Cur("5"));
+  // The data-file component reads a table file from the same kept copy.
+  WriteBytes(table, "[Zero floor]\nBracket1=0 0 7\n");
+  KeyedDataFile r;
+  r.SetFileName(table);
+  EXPECT_EQ(r.ReadValue("Zero floor", "Bracket1", ""), "0 0 5");
+
+  table = dir.File("rates.dat");
+  WriteBytes(table, "[A]\nBracket1=0 0 10\n");
+  EXPECT_EQ(Tax("A", "100"), Cur("10"));
+  WriteBytes(table, "[A]\nBracket1=0 0 20\n");
+  EXPECT_EQ(Tax("A", "100"), Cur("20"));
 }
 
-TEST_F(TaxTableStoreTest, TheCacheStaysBounded) {
-  for (int i = 0; i < 100; ++i) {
+TEST_F(TaxTableStoreTest, KeptTableFilesAreBounded) {
+  for (std::size_t i = 0; i < files::kMaxKeptFiles + 10; ++i) {
     std::string path = dir.File("t" + std::to_string(i) + ".tbl");
     WriteBytes(path, "[A]\nBracket1=0 0 " + std::to_string(i % 50) + "\n");
-    TaxTableStore s;
-    s.SetTableFile(path);
-    s.SelectSection("A");
-    s.LoadSection();
-    ASSERT_EQ(s.LookupTax(Cur("100")), Cur(std::to_string(i % 50).c_str()));
-    ASSERT_LE(cache::CachedFileCount(), cache::kMaxFiles);
+    ASSERT_EQ(Tax(path, "A", "100"), Cur(std::to_string(i % 50).c_str()));
+    ASSERT_LE(files::KeptFileCount(), files::kMaxKeptFiles);
   }
-  // The first files were evicted and are read again correctly.
-  TaxTableStore s;
-  s.SetTableFile(dir.File("t3.tbl"));
-  s.SelectSection("A");
-  s.LoadSection();
-  EXPECT_EQ(s.LookupTax(Cur("100")), Cur("3"));
+  // Files beyond the bound are read on every use, and correctly.
+  std::string last = dir.File("t" + std::to_string(files::kMaxKeptFiles + 9) + ".tbl");
+  WriteBytes(last, "[A]\nBracket1=0 0 40\n");
+  EXPECT_EQ(Tax(last, "A", "100"), Cur("40"));
 }
 
 }  // namespace

@@ -332,7 +332,7 @@ TEST(WhBusObjStateRecord, RecordSettersRefuseNonNumbersWithTheirTrail) {
       // 10^41 percent: a fraction beyond the single-precision range.
       {"DiscountRate", "100000000000000000000000000000000000000000%", 6, "WhBusObj.DiscountRate\r"},
       {"CurYr", "soon", 10002, "WhBusObj.CurYr\r"},
-      {"CurYr", "40000", 6, "WhBusObj.CurYr\r"},
+      {"CurYr", "40000", 6, "WhBusObj.CurYr"},
       {"CurCost", "", 10002, "WhBusObj.CurCost\r"},
   };
   for (const auto& row : rows) {

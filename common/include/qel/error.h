@@ -44,7 +44,8 @@ class QelError : public std::runtime_error {
   const std::string& description() const noexcept { return description_; }
 
   // The two re-raise forms. Both keep the number and put `label` and `separator` in front of
-  // the source ("WhBusObj.Calculate" + "\r" + previous source).
+  // the source ("WhBusObj.Calculate" + "\r" + previous source); onto an empty source the label
+  // alone, so a trail never ends in an empty line.
   //   Reraised:             keeps the description.
   //   ReraisedDescribed:    replaces the description (by the library's file description).
   QelError Reraised(std::string_view label, std::string_view separator) const;

@@ -19,18 +19,34 @@
 // Bytes other than NUL are taken as they are (values are not checked to be UTF-8). When a section
 // or key appears twice, the first one counts and is the one rewritten.
 //
-// Reading goes through a small cache shared with TaxTableStore, checked against the file's size,
-// modification time and inode on every call, so a file changed on disk is seen by the next call.
-//
-// Every use creates an instance, calls SetFileName first, then only reads or only writes.
+// One instance is one operation: every use creates an instance, calls SetFileName first, then
+// only reads or only writes.
+//   - A load is a snapshot: the instance's first ReadValue reads the whole file once, and every
+//     later ReadValue of that instance answers from that reading, so all values of a load come
+//     from one save even while another process saves. Data files are never served from a cache.
+//   - Table files (a name ending in ".tbl") are the exception: read on first use and kept for the
+//     rest of the run, shared with TaxTableStore, so the tables a run starts with stay fixed (a
+//     save through this process replaces the kept copy).
+//   - A save is a read-modify-write under an exclusive advisory lock (flock) on the file's folder,
+//     held from reading the file to replacing it: concurrent savers of the folder, in this or
+//     other processes, take turns, so no save is lost; a crashed saver's lock goes with it.
+//     Readers take no lock and never wait. Where the file system offers no locks, saves go ahead
+//     unlocked.
+// Only regular files of at most 1 MiB are read or saved; anything else (a folder, FIFO or device,
+// a larger file) is refused with error 75 naming the file, without blocking on it.
 #pragma once
 
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace qel {
+
+namespace files {
+class ParsedFile;
+}
 
 class KeyedDataFile {
  public:
@@ -47,13 +63,22 @@ class KeyedDataFile {
                         std::string_view defaultValue) const;
 
   // Creates the file, section and key as needed, replaces an earlier value, and leaves all other
-  // sections and keys as they were. The file is replaced atomically (a temporary file in the same
-  // folder, flushed, then renamed), so a failure at any point leaves the original intact.
+  // sections and keys as they were. The file is replaced atomically (a temporary file
+  // ".<name>.tmp-<12 letters and digits>" in the same folder, flushed, then renamed), so a failure
+  // at any point leaves the original intact; temporaries that interrupted saves of the same file
+  // left behind are removed by the next save.
   // A section or key name containing "]", "=", a line break or NUL, a name that is empty or begins
   // with ";" or "[", or a value containing a line break or NUL, is refused with error 5. A file
   // that is not a file of sections and keys is refused with 75 and left unchanged; a missing
-  // folder raises 76, any other failure to write 75 (each naming the file). The replaced file
-  // keeps its permissions; a symbolic link is written through, not replaced.
+  // folder raises 76, any other failure to write 75 (each naming the file; a folder that allows
+  // no new file is named too). A file the user may not write is refused (75, "read-only"), as is
+  // a save that would make the result larger than 1 MiB.
+  // The replacement keeps the file's mode, owner and group; the temporary file never has more
+  // permissions than the file it replaces (0600 until the mode is applied, before any value is
+  // written). A file that the replacement could not give back its owner or group (a file of
+  // another user, saved by someone who may write it but is not the superuser) is refused with 75
+  // and left unchanged, never taken over. A symbolic link is written through, not replaced: the
+  // file it names is saved, and created when the link dangles (in the folder the link names).
   void WriteValue(std::string_view section, std::string_view key, std::string_view value);
 
   // Saving several values as one change: after BeginUpdate, WriteValue checks and records each
@@ -70,10 +95,15 @@ class KeyedDataFile {
     std::string value;
   };
   void Apply(std::span<const Change> changes);
+  void TakeSnapshot() const;
 
   std::string path_;
   bool updating_ = false;
   std::vector<Change> pending_;
+  // The one reading every ReadValue of this instance answers from, taken by the first.
+  mutable bool read_ = false;
+  mutable std::shared_ptr<const files::ParsedFile> snapshot_;  // null: missing or failed
+  mutable std::string problem_;                                // why the reading failed
 };
 
 }  // namespace qel

@@ -10,7 +10,10 @@
 //   Bracket2=188 13.70 15
 //
 // The percent has at most two decimals (so the rate is exact in currency); brackets must be
-// numbered without gaps and their floors must rise. Parsed tables are cached per file version.
+// numbered without gaps and their floors must rise. A table file (a name ending in ".tbl") is
+// read on first use and kept, with its parsed tables, for the rest of the run: the tables stay
+// fixed until the program runs again (or a save through this process replaces the file). A file
+// of another name is read afresh by every LoadSection.
 //
 // LookupTax(x) is the base tax of x's bracket plus the rate times (x - the bracket's floor),
 // where x's bracket is the last one whose floor is below x; 0 for an amount at or below the first
@@ -42,10 +45,11 @@ class TaxTableStore {
   void SetTableFile(std::string_view path);
   void SelectSection(std::string_view section);
   void SetAmount(Currency amount);
-  // Reads the selected section. Raises 53 when the file does not exist, 75 when it cannot be read
-  // or is malformed, 5 when the section is missing, holds no bracket, or a bracket row is not
-  // three numbers in ascending order (every message names the file and section).
-  // LookupTax before a successful LoadSection raises 5; an amount whose tax overflows raises 6.
+  // Reads the selected section. Raises 53 when the file does not exist, 75 when it cannot be read,
+  // is not a regular file, is larger than 1 MiB or is malformed, 5 when the section is missing,
+  // holds no bracket, or a bracket row is not three numbers in ascending order (every message names
+  // the file and section). LookupTax before a successful LoadSection raises 5; an amount whose tax
+  // overflows raises 6.
   void LoadSection();
   Currency LookupTax(Currency amount) const;
 

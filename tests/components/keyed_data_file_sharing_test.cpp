@@ -1,0 +1,216 @@
+// KeyedDataFile between processes and users: loads during saves, concurrent saves, interrupted
+// saves, and files of other users.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "child_process.h"
+#include "qel/error.h"
+#include "qel/keyed_data_file.h"
+#include "qel_testing/temp_folder.h"
+
+namespace qel {
+namespace {
+
+using qel::testing::Child;
+using qel::testing::ErrorOf;
+using qel::testing::ReadBytes;
+using qel::testing::TempFolder;
+using qel::testing::WriteBytes;
+
+// The sections and keys of a withholding case.
+const std::pair<const char*, const char*> kKeys[] = {
+    {"Common", "Version"},
+    {"Common", "TP"},
+    {"Common", "Freq"},
+    {"Common", "Allow"},
+    {"Common", "Unmarried"},
+    {"Common", "Comp Type"},
+    {"Common", "Addl WH"},
+    {"Common", "L2"},
+    {"Proforma", "Wage 4 yr"},
+    {"Targeted", "Remain Wages"},
+    {"Targeted", "Remain Periods"},
+    {"Targeted", "Targ WH"},
+    {"Percent", "Wages"},
+};
+
+// A save of a whole case whose every value is `value`.
+void SaveCase(const std::string& path, const std::string& value) {
+  KeyedDataFile f;
+  f.SetFileName(path);
+  f.BeginUpdate();
+  for (const auto& [section, key] : kKeys) f.WriteValue(section, key, value);
+  f.CommitUpdate();
+}
+
+mode_t ModeOf(const std::string& path) {
+  struct stat st {};
+  return ::lstat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
+}
+
+class SharingTest : public ::testing::Test {
+ protected:
+  TempFolder dir;
+  std::string file = dir.File("case.zov");
+};
+
+TEST_F(SharingTest, LoadsDuringSavesOfAnotherProcessNeverMix) {
+  SaveCase(file, "save 0");
+  Child saver([&] {
+    for (int round = 1; round <= 150; ++round) SaveCase(file, "save " + std::to_string(round));
+    return std::string("done");
+  });
+  int loads = 0, mixed = 0;
+  std::string first, last;
+  while (saver.Running()) {
+    KeyedDataFile load;
+    load.SetFileName(file);
+    std::string one = load.ReadValue("Common", "Version", "");
+    for (const auto& [section, key] : kKeys)
+      if (load.ReadValue(section, key, "") != one) ++mixed;
+    if (first.empty()) first = one;
+    last = one;
+    ++loads;
+  }
+  EXPECT_EQ(saver.Wait(), "done");
+  EXPECT_EQ(mixed, 0) << "in " << loads << " loads";
+  EXPECT_NE(first, last) << "the loads saw no save: nothing was tested";
+}
+
+TEST_F(SharingTest, ProcessesSavingOtherSectionsLoseNoSave) {
+  constexpr int kSaves = 80;
+  auto saver = [&](const std::string& section) {
+    return [this, section] {
+      for (int i = 0; i < kSaves; ++i) {
+        KeyedDataFile f;
+        f.SetFileName(file);
+        f.WriteValue(section, "Save " + std::to_string(i), std::to_string(i));
+      }
+      return std::string("done");
+    };
+  };
+  Child a(saver("Scenario1")), b(saver("Scenario2"));
+  ASSERT_EQ(a.Wait(), "done");
+  ASSERT_EQ(b.Wait(), "done");
+  KeyedDataFile load;
+  load.SetFileName(file);
+  int lost = 0;
+  for (const char* section : {"Scenario1", "Scenario2"})
+    for (int i = 0; i < kSaves; ++i)
+      if (load.ReadValue(section, "Save " + std::to_string(i), "lost") == "lost") ++lost;
+  EXPECT_EQ(lost, 0);
+}
+
+TEST_F(SharingTest, KilledSavesLeaveNoReadableTemporaryAndTheNextSaveClearsThem) {
+  const mode_t umask = ::umask(022);  // the usual one, under which new files are world-readable
+  SaveCase(file, "start");
+  ::chmod(file.c_str(), 0600);
+  // Saves killed at varied moments, until a few were caught with their temporary file.
+  int caught = 0;
+  for (int round = 0; round < 300 && caught < 5; ++round) {
+    Child saver([&] {
+      for (int i = 0;; ++i) SaveCase(file, std::to_string(i));
+      return std::string();
+    });
+    std::this_thread::sleep_for(std::chrono::microseconds(2000 + 397 * round % 8000));
+    saver.Kill();
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+      if (entry.path() == file) continue;
+      ++caught;
+      EXPECT_EQ(ModeOf(entry.path().string()) & 077, 0u) << entry.path();
+    }
+  }
+  EXPECT_GT(caught, 0) << "no save was interrupted: nothing was tested";
+  ::umask(umask);
+  // What no save of case.zov made is kept: other files, and names only alike.
+  const std::string planted = dir.File(".case.zov.tmp-AbCdEf123456");
+  const std::string others[] = {dir.File(".case.zov.tmp-short"), dir.File("notes.txt"),
+                                dir.File(".other.zov.tmp-AbCdEf123456")};
+  WriteBytes(planted, "left by a crash");
+  for (const std::string& other : others) WriteBytes(other, "keep");
+  EXPECT_EQ(ModeOf(file), 0600u);
+  SaveCase(file, "after");
+  std::vector<std::string> left;
+  for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+    left.push_back(entry.path().string());
+  std::sort(left.begin(), left.end());
+  std::vector<std::string> expected(std::begin(others), std::end(others));
+  expected.push_back(file);
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(left, expected);
+  EXPECT_EQ(ModeOf(file), 0600u);
+  KeyedDataFile load;
+  load.SetFileName(file);
+  EXPECT_EQ(load.ReadValue("Percent", "Wages", ""), "after");
+}
+
+// Who may save what: a case saved by nobody, in a folder of nobody, each set up by the superuser.
+TEST_F(SharingTest, SavesRespectPermissionsAndOwners) {
+  if (::geteuid() != 0) GTEST_SKIP() << "setting up files of two users needs the superuser";
+  ::chmod(dir.path().c_str(), 0755);
+  struct Row {
+    const char* what;
+    uid_t fileOwner;
+    mode_t fileMode;
+    mode_t folderMode;
+    const char* says;  // after the path named ("folder" for the folder's, "file" for the file's)
+    bool namesFolder;
+  } rows[] = {
+      {"read-only case", testing::kNobody, 0444, 0755, " is read-only", false},
+      {"read-only folder", testing::kNobody, 0644, 0555, " is read-only", true},
+      {"another user's case", 0, 0666, 0755, " belongs to another user", false},
+  };
+  for (const Row& r : rows) {
+    std::filesystem::path folder = dir / r.what;
+    std::filesystem::create_directory(folder);
+    std::string path = (folder / "case.zov").string();
+    WriteBytes(path, "[Common]\nTP=Ann\n");
+    ASSERT_EQ(::chown(path.c_str(), r.fileOwner, r.fileOwner), 0);
+    ASSERT_EQ(::chmod(path.c_str(), r.fileMode), 0);
+    ASSERT_EQ(::chown(folder.c_str(), testing::kNobody, testing::kNobody), 0);
+    ASSERT_EQ(::chmod(folder.c_str(), r.folderMode), 0);
+    Child save(
+        [&] {
+          KeyedDataFile f;
+          f.SetFileName(path);
+          f.WriteValue("Common", "TP", "Bob");
+          return std::string("saved");
+        },
+        true);
+    std::string result = save.Wait();
+    if (result == testing::kCannotDrop) GTEST_SKIP() << "cannot become the user nobody";
+    std::string named = r.namesFolder ? "the folder " + folder.string() : "The file " + path;
+    EXPECT_EQ(result.rfind("error 75: ", 0), 0u) << r.what << ": " << result;
+    EXPECT_NE(result.find(named + r.says), std::string::npos) << r.what << ": " << result;
+    EXPECT_EQ(ReadBytes(path), "[Common]\nTP=Ann\n") << r.what;
+    struct stat st {};
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_uid, r.fileOwner) << r.what;
+    EXPECT_EQ(qel::testing::EntryCount(folder), 1u) << r.what;
+  }
+
+  // The superuser's save keeps the owner, group and mode of the case it replaces.
+  WriteBytes(file, "[Common]\nTP=Ann\n");
+  ASSERT_EQ(::chown(file.c_str(), testing::kNobody, testing::kNobody), 0);
+  ASSERT_EQ(::chmod(file.c_str(), 0640), 0);
+  KeyedDataFile f;
+  f.SetFileName(file);
+  f.WriteValue("Common", "TP", "Bob");
+  struct stat st {};
+  ASSERT_EQ(::stat(file.c_str(), &st), 0);
+  EXPECT_EQ(st.st_uid, testing::kNobody);
+  EXPECT_EQ(st.st_gid, testing::kNobody);
+  EXPECT_EQ(st.st_mode & 07777, 0640u);
+  EXPECT_EQ(ReadBytes(file), "[Common]\nTP=Bob\n");
+}
+
+}  // namespace
+}  // namespace qel
