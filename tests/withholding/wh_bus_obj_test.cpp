@@ -89,6 +89,17 @@ TEST(WhBusObjFresh, ReadsInitialValuesThroughEveryGetter) {
       {"CurYr", "0"},
       {"CurCost", "$0"},
       {"Birthdate", "12/30/1899"},
+      {"sTaxYear", "2005"},
+      {"enumW4Form", "0"},
+      {"enumW4Status", "0"},
+      {"IsStep2Checked", "False"},
+      {"sStep3Credits", "0.00"},
+      {"sStep4aOtherIncome", "0.00"},
+      {"sStep4bDeductions", "0.00"},
+      {"sTableUsed", ""},
+      {"sWksLine1b", "0"},
+      {"sWksLine2d", "0.00%"},
+      {"sWksLine4b", "0.00"},
   };
   for (const auto& row : rows) {
     EXPECT_EQ(ostrand::GetProperty(o, row.name), row.expected) << row.name;
@@ -120,6 +131,11 @@ TEST(WhBusObjFormats, GettersFormatTheStoredTextOnEveryRead) {
       {"sTaxpayer", " Jo Smith  ", " Jo Smith  "},
       {"sYear", "2006 ", "2006 "},
       {"sTable", "1,000", "1,000"},
+      {"sTaxYear", " 2026.0 ", "2026"},
+      {"sTaxYear", "next", "next"},
+      {"sStep3Credits", "2000", "2,000.00"},
+      {"sStep4aOtherIncome", "0.125", "0.13"},
+      {"sStep4bDeductions", "1,234.5", "1,234.50"},
   };
   for (const auto& row : rows) {
     WhBusObj o;
@@ -162,6 +178,13 @@ TEST(WhBusObjDirty, SettersMarkDirtyAsTheDataFileRequires) {
       {"CurCost", "100", false, true},
       {"Birthdate", "1/2/1970", false, true},
       {"Birthdate", "not a date", false, true},
+      {"sTaxYear", "2026", false, true},
+      {"enumW4Form", "1", false, true},
+      {"enumW4Status", "2", false, true},
+      {"IsStep2Checked", "True", false, true},
+      {"sStep3Credits", "1", false, true},
+      {"sStep4aOtherIncome", "1", false, true},
+      {"sStep4bDeductions", "1", false, true},
   };
   for (const auto& row : rows) {
     WhBusObj outside;
@@ -418,6 +441,8 @@ TEST(WhBusObjByName, UnknownOrReadOnlyNamesRaise438) {
   EXPECT_EQ(CatchError([&] { ostrand::GetProperty(o, "sWages4Year"); }).number(), 438);
   EXPECT_EQ(CatchError([&] { ostrand::LetProperty(o, "nothing", "1"); }).number(), 438);
   EXPECT_EQ(CatchError([&] { ostrand::LetProperty(o, "IsDirty", "True"); }).number(), 438);
+  EXPECT_EQ(CatchError([&] { ostrand::LetProperty(o, "sTableUsed", "x"); }).number(), 438);
+  EXPECT_EQ(CatchError([&] { ostrand::LetProperty(o, "sWksLine2h", "1"); }).number(), 438);
   EXPECT_EQ(CatchError([&] { ostrand::GetProperty(o, ""); }).number(), 438);
   EXPECT_FALSE(o.IsDirty());
 }

@@ -31,20 +31,28 @@ inline constexpr std::string_view kFileDescription = "Qel Paystave withholding e
 inline constexpr std::string_view kErrorSource = "Ostrand";
 
 // The tax year of a new case, and of a case whose data file names none.
-inline constexpr int kDefaultTaxYear = 2005;
+#define OSTRAND_DEFAULT_TAX_YEAR 2005
+inline constexpr int kDefaultTaxYear = OSTRAND_DEFAULT_TAX_YEAR;
+inline constexpr std::string_view kDefaultTaxYearText = OSTRAND_STR(OSTRAND_DEFAULT_TAX_YEAR);
 
 // The folder this library was loaded from.
 std::filesystem::path LibraryFolder();
 
-// The withholding table file of a tax year, in the library's folder ("wh2005.tbl").
-std::filesystem::path WithholdingTableFile(int year);
-
 // Runs `body` as the trapped operation `label` ("WhBusObj.Calculate"): an escaping error is
 // raised again with the same number, `label` and a carriage return in front of its source, and
-// the library's file description as its description.
+// the library's file description in place of the standard description of its number. An error
+// that says what is wrong in its own words (a tax year without tables, the table file at fault)
+// keeps them, so the person who reads it can mend the case.
 template <typename F>
 decltype(auto) Trap(std::string_view label, F&& body) {
-  return qel::TrapDescribe(label, "\r", kFileDescription, std::forward<F>(body));
+  try {
+    return body();
+  } catch (...) {
+    const qel::QelError error = qel::CurrentError();
+    if (error.description() != qel::StandardDescription(error.number()))
+      throw error.Reraised(label, "\r");
+    throw error.ReraisedDescribed(label, "\r", std::string(kFileDescription));
+  }
 }
 
 // As Trap, but keeps the error's description. Used on the data-file path, whose component

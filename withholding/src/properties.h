@@ -20,6 +20,7 @@ namespace ostrand::detail {
 
 inline constexpr std::string_view kMoney = "###,##0.00";
 inline constexpr std::string_view kCount = "##0";
+inline constexpr std::string_view kPercent = "0.00%";
 
 enum class PropertyKind {
   kText,         // text both ways; a numeric getter format makes it an amount or a count
@@ -36,6 +37,9 @@ struct FileKey {
   std::string_view section;
   std::string_view key;
   std::string_view whenMissing;  // what a file without the key reads as
+  // Written only for a case of a tax year other than the default, or into a file that already
+  // has the case's year (so a case changed back to the default year does not keep a stale one).
+  bool otherYearsOnly = false;
 };
 
 struct Property {
@@ -76,6 +80,10 @@ struct Property {
   Property{#name, PropertyKind::kBoolean, {}, DirtyRule::kWhileEditing, file, nullptr,          \
            [](_WhBusObj& o) { return qel::BoolText(o.name()); },                                \
            [](_WhBusObj& o, std::string_view v) { o.name(qel::ToBool(v)); }}
+// A read-only result of a computation, formatted by its row.
+#define OSTRAND_RESULT(name, format)                                                            \
+  Property{#name, PropertyKind::kText, format, DirtyRule::kNever, {}, nullptr,                  \
+           [](_WhBusObj& o) -> std::string { return o.name(); }, nullptr}
 // A read-only member; `expr` is its text, of the object `o`.
 #define OSTRAND_FUNCTION(name, kind, expr)                                                      \
   Property{#name, kind, {}, DirtyRule::kNever, {}, nullptr,                                     \
@@ -89,7 +97,8 @@ struct PropertyTable {
   static constexpr DirtyRule kAlways = DirtyRule::kAlways;
 
   // The data file's keys first, in the order the file has them; then the other members in the
-  // order of the interface.
+  // order of the interface. One row a line (the worksheet's rows come from their list).
+  // clang-format off
   static constexpr Property kRows[] = {
       OSTRAND_OWN(Version, {}, kWhileEditing, (FileKey{"Common", "Version", kVersionText})),
       OSTRAND_PLAIN(sTaxpayer, {}, kAlways, (FileKey{"Common", "TP", ""})),
@@ -107,6 +116,17 @@ struct PropertyTable {
                     (FileKey{"Targeted", "Remain Periods", "0"})),
       OSTRAND_PLAIN(sTargetedWH4Yr, kMoney, kWhileEditing, (FileKey{"Targeted", "Targ WH", "0"})),
       OSTRAND_PLAIN(sWagesPercent, kMoney, kWhileEditing, (FileKey{"Percent", "Wages", "0"})),
+      // The tax year and the 2020-or-later Form W-4: only for years other than the default.
+      OSTRAND_PLAIN(sTaxYear, kCount, kWhileEditing,
+                    (FileKey{"Common", "Tax Year", kDefaultTaxYearText, true})),
+      OSTRAND_ENUMERATION(enumW4Form, W4Form, (FileKey{"Common", "W4 Form", "0", true})),
+      OSTRAND_ENUMERATION(enumW4Status, W4Status, (FileKey{"Common", "W4 Status", "0", true})),
+      OSTRAND_BOOLEAN(IsStep2Checked, (FileKey{"Common", "Step 2", "false", true})),
+      OSTRAND_PLAIN(sStep3Credits, kMoney, kWhileEditing, (FileKey{"Common", "Step 3", "0", true})),
+      OSTRAND_PLAIN(sStep4aOtherIncome, kMoney, kWhileEditing,
+                    (FileKey{"Common", "Step 4a", "0", true})),
+      OSTRAND_PLAIN(sStep4bDeductions, kMoney, kWhileEditing,
+                    (FileKey{"Common", "Step 4b", "0", true})),
 
       OSTRAND_FUNCTION(GetCompType, PropertyKind::kFunction, o.GetCompType()),
       OSTRAND_FUNCTION(sGetPeriods4FullYr, PropertyKind::kFunction, o.sGetPeriods4FullYr()),
@@ -136,7 +156,13 @@ struct PropertyTable {
       OSTRAND_FUNCTION(IsDirty, PropertyKind::kBoolean, qel::BoolText(o.IsDirty())),
       // The getter formats the never-assigned empty-property text; the setter fills the record.
       OSTRAND_OWN(EmptyProp, kMoney, kWhileEditing, kNotInFile),
+      OSTRAND_RESULT(sTableUsed, {}),
+      // The lines of Worksheet 1A, one row each.
+#define OSTRAND_LINE_ROW(n, format) OSTRAND_RESULT(sWksLine##n, format),
+      OSTRAND_WORKSHEET_LINES(OSTRAND_LINE_ROW)
+#undef OSTRAND_LINE_ROW
   };
+  // clang-format on
 };
 
 #undef OSTRAND_LET_GET_TEXT
@@ -145,6 +171,7 @@ struct PropertyTable {
 #undef OSTRAND_ENUMERATION
 #undef OSTRAND_BOOLEAN
 #undef OSTRAND_FUNCTION
+#undef OSTRAND_RESULT
 
 inline std::span<const Property> Properties() {
   return PropertyTable::kRows;

@@ -29,10 +29,6 @@ std::filesystem::path LibraryFolder() {
   return folder;
 }
 
-std::filesystem::path WithholdingTableFile(int year) {
-  return LibraryFolder() / ("wh" + std::to_string(year) + ".tbl");
-}
-
 }  // namespace detail
 
 namespace {
@@ -54,7 +50,9 @@ namespace {
 
 using detail::Trap;
 
-WhBusObj::WhBusObj() : sYear_(" " + std::to_string(detail::kDefaultTaxYear)) {}
+WhBusObj::WhBusObj()
+    : sYear_(" " + std::to_string(detail::kDefaultTaxYear)),
+      sTaxYear_(detail::kDefaultTaxYearText) {}
 WhBusObj::~WhBusObj() = default;
 
 void WhBusObj::Touch(const detail::Property& property) {
@@ -96,28 +94,9 @@ std::string WhBusObj::GetCompType() {
 
 std::string WhBusObj::sGetPeriods4FullYr() {
   return Trap("WhBusObj.sGetPeriods4FullYr", [&]() -> std::string {
-    switch (enumFrequency_) {
-      case weekly:
-        return "52";
-      case biweekly:
-        return "26";
-      case semimonthly:
-        return "24";
-      case monthly:
-        return "12";
-      case annually:
-        return "1";
-    }
-    return "INVALID FREQUENCY";
+    const int periods = PeriodsPerYear(enumFrequency_);
+    return periods == 0 ? "INVALID FREQUENCY" : std::to_string(periods);
   });
-}
-
-void WhBusObj::enumComputationType(eComputationType value) {
-  enumComputationType_ = value;
-  Touch(OSTRAND_ROW(enumComputationType));
-}
-eComputationType WhBusObj::enumComputationType() {
-  return enumComputationType_;
 }
 
 std::string WhBusObj::sMaritalStatus() {
@@ -183,16 +162,49 @@ OSTRAND_PLAIN_TEXT(sAdditionalPayckWH)
 OSTRAND_PLAIN_TEXT(sAllowancesIP)
 OSTRAND_PLAIN_TEXT(sYear)
 OSTRAND_PLAIN_TEXT(sTaxpayer)
+OSTRAND_PLAIN_TEXT(sTaxYear)
+OSTRAND_PLAIN_TEXT(sStep3Credits)
+OSTRAND_PLAIN_TEXT(sStep4aOtherIncome)
+OSTRAND_PLAIN_TEXT(sStep4bDeductions)
 
 #undef OSTRAND_PLAIN_TEXT
 
-void WhBusObj::IsSingle(bool value) {
-  IsSingle_ = value;
-  Touch(OSTRAND_ROW(IsSingle));
+// ----- enumerations and flags stored as given (the setters check no value; a computation
+// refuses one outside its enumeration) -----
+
+#define OSTRAND_STORED(type, name)  \
+  void WhBusObj::name(type value) { \
+    name##_ = value;                \
+    Touch(OSTRAND_ROW(name));       \
+  }                                 \
+  type WhBusObj::name() {           \
+    return name##_;                 \
+  }
+
+OSTRAND_STORED(eComputationType, enumComputationType)
+OSTRAND_STORED(bool, IsSingle)
+OSTRAND_STORED(W4Form, enumW4Form)
+OSTRAND_STORED(W4Status, enumW4Status)
+OSTRAND_STORED(bool, IsStep2Checked)
+
+#undef OSTRAND_STORED
+
+bool WhBusObj::IsDefaultTaxYear() {
+  return sTaxYear() == detail::kDefaultTaxYearText;
 }
-bool WhBusObj::IsSingle() {
-  return IsSingle_;
+
+// ----- results of the last computation, read only -----
+
+std::string WhBusObj::sTableUsed() {
+  return paycheck_.table;
 }
+
+#define OSTRAND_LINE_GETTER(n, format)                                          \
+  std::string WhBusObj::sWksLine##n() {                                         \
+    return qel::FormatCurrency(paycheck_.line##n, OSTRAND_FORMAT(sWksLine##n)); \
+  }
+OSTRAND_WORKSHEET_LINES(OSTRAND_LINE_GETTER)
+#undef OSTRAND_LINE_GETTER
 
 void WhBusObj::IsCalculated(std::string_view value) {
   calculated_ = qel::ToBool(value);

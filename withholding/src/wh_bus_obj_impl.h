@@ -13,6 +13,7 @@
 #include <string>
 #include <string_view>
 
+#include "ostrand/paycheck.h"
 #include "ostrand/wh_bus_obj.h"
 
 namespace ostrand {
@@ -21,6 +22,17 @@ namespace detail {
 struct Property;
 struct PropertyTable;
 }  // namespace detail
+
+// The lines of Worksheet 1A shown as read-only properties sWksLine<line>: each line's figure
+// is PaycheckWithholding::line<line>, read with the named getter format of properties.h.
+// clang-format off
+#define OSTRAND_WORKSHEET_LINES(LINE)                                                          \
+  LINE(1a, kMoney) LINE(1b, kCount) LINE(1c, kMoney) LINE(1d, kMoney) LINE(1e, kMoney)         \
+  LINE(1f, kMoney) LINE(1g, kMoney) LINE(1h, kMoney) LINE(1i, kMoney) LINE(1j, kCount)         \
+  LINE(1k, kMoney) LINE(1l, kMoney) LINE(2a, kMoney) LINE(2b, kMoney) LINE(2c, kMoney)         \
+  LINE(2d, kPercent) LINE(2e, kMoney) LINE(2f, kMoney) LINE(2g, kMoney) LINE(2h, kMoney)       \
+  LINE(3a, kMoney) LINE(3b, kMoney) LINE(3c, kMoney) LINE(4a, kMoney) LINE(4b, kMoney)
+// clang-format on
 
 // The fixed-layout state record: 598 bytes, read and written as 299 UTF-16 code units.
 inline constexpr std::size_t kStateBytes = 598;
@@ -115,6 +127,46 @@ class OSTRAND_API WhBusObj : public _WhBusObj {
   void Load(std::string_view vsFname) override;
   void CalcProforma() override;
   void CalcTargeted() override;
+  void sTaxYear(std::string_view value) override;
+  std::string sTaxYear() override;
+  void enumW4Form(W4Form value) override;
+  W4Form enumW4Form() override;
+  void enumW4Status(W4Status value) override;
+  W4Status enumW4Status() override;
+  void IsStep2Checked(bool value) override;
+  bool IsStep2Checked() override;
+  void sStep3Credits(std::string_view value) override;
+  std::string sStep3Credits() override;
+  void sStep4aOtherIncome(std::string_view value) override;
+  std::string sStep4aOtherIncome() override;
+  void sStep4bDeductions(std::string_view value) override;
+  std::string sStep4bDeductions() override;
+  std::string sTableUsed() override;
+  std::string sWksLine1a() override;
+  std::string sWksLine1b() override;
+  std::string sWksLine1c() override;
+  std::string sWksLine1d() override;
+  std::string sWksLine1e() override;
+  std::string sWksLine1f() override;
+  std::string sWksLine1g() override;
+  std::string sWksLine1h() override;
+  std::string sWksLine1i() override;
+  std::string sWksLine1j() override;
+  std::string sWksLine1k() override;
+  std::string sWksLine1l() override;
+  std::string sWksLine2a() override;
+  std::string sWksLine2b() override;
+  std::string sWksLine2c() override;
+  std::string sWksLine2d() override;
+  std::string sWksLine2e() override;
+  std::string sWksLine2f() override;
+  std::string sWksLine2g() override;
+  std::string sWksLine2h() override;
+  std::string sWksLine3a() override;
+  std::string sWksLine3b() override;
+  std::string sWksLine3c() override;
+  std::string sWksLine4a() override;
+  std::string sWksLine4b() override;
 
   // The state record as 299 UTF-16 code units, byte for byte (little-endian units).
   std::u16string GetState();
@@ -126,6 +178,8 @@ class OSTRAND_API WhBusObj : public _WhBusObj {
   std::string GetWHTableSection();
 
   bool IsEditing() const { return editing_; }
+  // The case is of the default tax year (2005), whose case file carries no year keys.
+  bool IsDefaultTaxYear();
 
  private:
   friend struct detail::PropertyTable;  // the table reaches the text a property stores
@@ -135,6 +189,9 @@ class OSTRAND_API WhBusObj : public _WhBusObj {
   // The accessors of a property that stores its text as given and formats it when read.
   void LetPlain(const detail::Property& property, std::string_view value);
   std::string GetPlain(const detail::Property& property);
+  // The pay-check routine's inputs, converted from the properties that `method` and the form
+  // kind use, each through its getter's rounding.
+  PaycheckInputs PaycheckInputsFor(WithholdingMethod method);
 
   std::string sTaxpayer_;
   std::string sYear_;
@@ -170,6 +227,15 @@ class OSTRAND_API WhBusObj : public _WhBusObj {
   eComputationType enumComputationType_ = proforma;
   StateRecord state_{};
   StateRecord snapshot_{};
+  std::string sTaxYear_;
+  W4Form enumW4Form_ = W4Form::k2020OrLater;
+  W4Status enumW4Status_ = W4Status::kSingleOrSeparate;
+  bool IsStep2Checked_ = false;
+  std::string sStep3Credits_ = "0";
+  std::string sStep4aOtherIncome_ = "0";
+  std::string sStep4bDeductions_ = "0";
+  // Every figure of the last pay-check computation, kept so that reports can show the working.
+  PaycheckWithholding paycheck_;
 };
 
 }  // namespace ostrand

@@ -1,19 +1,24 @@
 // The three withholding computations: percentage method, W-2 proforma and targeted.
 //
+// The percentage method is the withholding for one pay check by the method of the case's tax
+// year (the allowance method of 2005, Worksheet 1A from 2020 on), through the one pay-check
+// routine and the year's tables, read once per run. The year-level computations are built on it.
 // Figures are held as text and converted to currency for arithmetic. Inputs are read through
 // their getters, so the computations use money rounded to cents and counts rounded to whole
 // numbers. The one division of each year-level computation is done in double precision and
 // converted back to currency (four decimals, halves to even). Stored results are the unrounded
 // currency values as plain text.
+#include <algorithm>
+#include <climits>
+#include <memory>
 #include <string>
 #include <string_view>
 
 #include "library_info.h"
+#include "ostrand/paycheck.h"
 #include "qel/currency.h"
+#include "qel/error.h"
 #include "qel/format.h"
-#include "qel/keyed_data_file.h"
-#include "qel/tax_table_store.h"
-#include "qel/textnum.h"
 #include "wh_bus_obj_impl.h"
 
 namespace ostrand {
@@ -47,6 +52,19 @@ qel::Currency Count(const std::string& stored) {
 
 constexpr qel::Currency kHalf = qel::Currency::FromRaw(qel::Currency::kScale / 2);
 
+// The tables of the tax year whose text the case stores, read as its getter shows it.
+std::shared_ptr<const WithholdingYear> YearTables(const std::string& taxYear) {
+  qel::Currency year;
+  try {
+    year = Count(taxYear);
+  } catch (const qel::QelError&) {
+    throw qel::QelError(qel::err::kTypeMismatch, std::string(detail::kErrorSource),
+                        "The tax year \"" + taxYear + "\" is not a year.");
+  }
+  const double whole = std::clamp(year.ToDouble(), double{INT_MIN}, double{INT_MAX});
+  return GetWithholdingYear(static_cast<int>(whole));
+}
+
 }  // namespace
 
 using detail::Trap;
@@ -76,39 +94,40 @@ void WhBusObj::Calculate() {
   });
 }
 
+PaycheckInputs WhBusObj::PaycheckInputsFor(WithholdingMethod method) {
+  const bool worksheet = method == WithholdingMethod::kWorksheet1A;
+  const bool newForm = worksheet && enumW4Form_ == W4Form::k2020OrLater;
+  PaycheckInputs in;
+  in.frequency = enumFrequency_;
+  in.single = IsSingle_;
+  if (!newForm) in.allowances = Count(sAllowancesIP_);
+  in.wages = Money(sWagesPercent_);
+  if (worksheet) {
+    in.form = enumW4Form_;
+    in.extra = Money(sAdditionalPayckWH_);
+  }
+  if (newForm) {
+    in.status = enumW4Status_;
+    in.step2 = IsStep2Checked_;
+    in.step3 = Money(sStep3Credits_);
+    in.step4a = Money(sStep4aOtherIncome_);
+    in.step4b = Money(sStep4bDeductions_);
+  }
+  return in;
+}
+
+// The figures of the allowance method keep their names; from 2020 on they are zero and the
+// worksheet lines carry the working. sWHPercentMethod is the withholding before the extra amount,
+// which the year-level computations add.
 void WhBusObj::CalcWH4Paycheck() {
   Trap("WhBusObj.CalcWH4Paycheck", [&] {
-    static const std::string tablePath =
-        detail::WithholdingTableFile(detail::kDefaultTaxYear).string();
-    sTable_ = tablePath;
-
-    // The one-allowance amount: table files are written in invariant syntax; it is kept as a
-    // figure of the user's locale like every other amount.
-    qel::Currency allowance;
-    {
-      qel::KeyedDataFile table;
-      table.SetFileName(sTable_);
-      allowance =
-          qel::InvariantCurrency(table.ReadValue("1 allowance", AllowanceKey(enumFrequency_), "0"));
-    }
-    sAllowanceAmt_ = allowance.ToPlainText();
-
-    const qel::Currency allowances = Count(sAllowancesIP_);
-    const qel::Currency deduction = allowance * allowances;
-    sAllowanceDeductionPercent_ = deduction.ToPlainText();
-
-    const qel::Currency wages = Money(sWagesPercent_);
-    qel::Currency subject = wages - deduction;
-    if (subject < qel::Currency()) subject = qel::Currency();
-    sSubject2WH_ = subject.ToPlainText();
-
-    const std::string section = GetWHTableSection();
-    qel::TaxTableStore store;
-    store.SetTableFile(sTable_);
-    store.SelectSection(section);
-    store.SetAmount(subject);
-    store.LoadSection();
-    sWHPercentMethod_ = store.LookupTax(subject).ToPlainText();
+    const std::shared_ptr<const WithholdingYear> year = YearTables(sTaxYear_);
+    sTable_ = year->TableFile();
+    year->Withhold(PaycheckInputsFor(year->Method()), paycheck_);
+    sAllowanceAmt_ = paycheck_.allowanceAmount.ToPlainText();
+    sAllowanceDeductionPercent_ = paycheck_.allowanceDeduction.ToPlainText();
+    sSubject2WH_ = paycheck_.subjectToWithholding.ToPlainText();
+    sWHPercentMethod_ = paycheck_.beforeExtra.ToPlainText();
   });
 }
 

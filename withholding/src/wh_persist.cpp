@@ -17,16 +17,31 @@ namespace ostrand {
 
 using detail::TrapFile;
 
+namespace {
+
+// The file at `path` already names a tax year.
+bool HasTaxYear(const std::string& path) {
+  constexpr const detail::FileKey& kTaxYear = detail::PropertyNamed("sTaxYear").file;
+  qel::KeyedDataFile file;
+  file.SetFileName(path);
+  return !file.ReadValue(kTaxYear.section, kTaxYear.key, "").empty();
+}
+
+}  // namespace
+
 // Numbers are kept in the file in one syntax ("." decimal point, "," thousands) whatever the
 // locale; the locale applies only to what a person sees and types.
 void WhPersist::Save(WhBusObj& source) {
   TrapFile("PSVPersist.Save", [&] {
+    // A case of the default tax year is written as it always was, without the keys of later
+    // years, unless the file has them from a case of another year, whose year must not outlive it.
+    const bool yearKeys = !source.IsDefaultTaxYear() || HasTaxYear(fileName_);
     qel::KeyedDataFile file;
     file.SetFileName(fileName_);
     // One atomic replacement of the file: a save is all or nothing.
     file.BeginUpdate();
     for (const detail::Property& property : detail::Properties()) {
-      if (!property.InFile()) continue;
+      if (!property.InFile() || (property.file.otherYearsOnly && !yearKeys)) continue;
       const std::string value = property.get(source);
       file.WriteValue(property.file.section, property.file.key,
                       property.IsNumber() ? qel::LocaleToFileText(value) : value);

@@ -24,16 +24,8 @@ namespace ostrand {
 
 enum class WithholdingMethod { kAllowancePercentage, kWorksheet1A };
 
-// The kind of Form W-4 the employee gave: the form used from 2020 on, or an earlier one
-// (allowances and single/married), which employers still honour.
-enum class W4Form : std::int32_t { k2020OrLater = 0, k2019OrEarlier = 1 };
-
-// Filing status on a 2020-or-later Form W-4.
-enum class W4Status : std::int32_t {
-  kSingleOrSeparate = 0,  // single or married filing separately
-  kJoint = 1,             // married filing jointly (or qualifying surviving spouse)
-  kHeadOfHousehold = 2,
-};
+// W4Form and W4Status, the Form W-4 kinds and filing statuses, come with the business object
+// (ostrand/wh_bus_obj.h), whose properties hold them.
 
 // Pay periods in a year: 52, 26, 24, 12, 1; 0 for a frequency outside the enumeration.
 OSTRAND_API int PeriodsPerYear(eFrequency frequency);

@@ -30,6 +30,17 @@ enum eFrequency : std::int32_t {
   annually = 4
 };
 
+// The kind of Form W-4 the employee gave: the form used from 2020 on, or an earlier one
+// (allowances and single/married), which employers still honour.
+enum class W4Form : std::int32_t { k2020OrLater = 0, k2019OrEarlier = 1 };
+
+// Filing status on a 2020-or-later Form W-4.
+enum class W4Status : std::int32_t {
+  kSingleOrSeparate = 0,  // single or married filing separately
+  kJoint = 1,             // married filing jointly (or qualifying surviving spouse)
+  kHeadOfHousehold = 2,
+};
+
 inline constexpr std::string_view kWhBusObjClassId = "{B8114578-02F6-4F9F-9024-6C278F082011}";
 inline constexpr std::string_view kWhBusObjInterfaceId = "{8B5CBC58-E0DE-4A9A-958D-A30E0B8DED57}";
 
@@ -120,6 +131,71 @@ class OSTRAND_API _WhBusObj {
   virtual void Load(std::string_view vsFname) = 0;
   virtual void CalcProforma() = 0;
   virtual void CalcTargeted() = 0;
+
+  // ----- The tax year and the Form W-4 from 2020 on -----
+  // Inputs follow the conventions above: text stored as given and formatted when read, the
+  // dirty flag set while editing, by-name access under the member's name. The case file keeps
+  // them in section "Common" under the key named below, only for a tax year other than 2005 (a
+  // 2005 case's file is what it always was) or when the file already has them.
+  //
+  // Tax year of the case: "##0", key "Tax Year", "2005" for a new case and a file without the
+  // key. The computations take the year's tables and method; a year without tables is an error
+  // naming the years available. (sYear is a different, older member and keeps " 2005".)
+  virtual void sTaxYear(std::string_view value) = 0;
+  virtual std::string sTaxYear() = 0;
+  // The kind of Form W-4 (years from 2020 on): key "W4 Form", by number, 0 when absent. A
+  // 2019-or-earlier form uses sAllowancesIP and IsSingle; a 2020-or-later form the members below.
+  virtual void enumW4Form(W4Form value) = 0;
+  virtual W4Form enumW4Form() = 0;
+  // Step 1(c), the filing status: key "W4 Status", by number, 0 when absent.
+  virtual void enumW4Status(W4Status value) = 0;
+  virtual W4Status enumW4Status() = 0;
+  // The box of Step 2 (two jobs, or both spouses working): key "Step 2", "True"/"False".
+  virtual void IsStep2Checked(bool value) = 0;
+  virtual bool IsStep2Checked() = 0;
+  // Step 3, credits for the year: "###,##0.00", key "Step 3".
+  virtual void sStep3Credits(std::string_view value) = 0;
+  virtual std::string sStep3Credits() = 0;
+  // Step 4(a), other income for the year: "###,##0.00", key "Step 4a".
+  virtual void sStep4aOtherIncome(std::string_view value) = 0;
+  virtual std::string sStep4aOtherIncome() = 0;
+  // Step 4(b), deductions for the year: "###,##0.00", key "Step 4b".
+  virtual void sStep4bDeductions(std::string_view value) = 0;
+  virtual std::string sStep4bDeductions() = 0;
+  // Step 4(c), extra withholding per pay check, is sAdditionalPayckWH.
+
+  // ----- Results of the last computation, read only (not in the case file) -----
+  // The table the last computation used: "Single wk" ... (2005), "Married STANDARD", "Head of
+  // household CHECKBOX" ... (2020 on); empty before any computation.
+  virtual std::string sTableUsed() = 0;
+  // The lines of Worksheet 1A of the last computation, for a tax year from 2020 on; all zero
+  // for 2005 and before any computation. Amounts read "###,##0.00", 1b and 1j "##0", 2d "0.00%".
+  // A 2020-or-later form fills 1d to 1i and 3a, 3b; a 2019-or-earlier form 1j to 1l.
+  virtual std::string sWksLine1a() = 0;  // wages this pay period
+  virtual std::string sWksLine1b() = 0;  // pay periods per year
+  virtual std::string sWksLine1c() = 0;  // 1a x 1b
+  virtual std::string sWksLine1d() = 0;  // Step 4(a)
+  virtual std::string sWksLine1e() = 0;  // 1c + 1d
+  virtual std::string sWksLine1f() = 0;  // Step 4(b)
+  virtual std::string sWksLine1g() = 0;  // 12,900 joint, 8,600 otherwise; 0 with the Step 2 box
+  virtual std::string sWksLine1h() = 0;  // 1f + 1g
+  virtual std::string sWksLine1i() = 0;  // 1e - 1h, not below 0: adjusted annual wage amount
+  virtual std::string sWksLine1j() = 0;  // allowances on a 2019-or-earlier form
+  virtual std::string sWksLine1k() = 0;  // 1j x 4,300
+  virtual std::string sWksLine1l() = 0;  // 1c - 1k, not below 0: adjusted annual wage amount
+  virtual std::string sWksLine2a() = 0;  // 1i or 1l
+  virtual std::string sWksLine2b() = 0;  // the table row's amount (column A)
+  virtual std::string sWksLine2c() = 0;  // the row's tentative amount (column C)
+  virtual std::string sWksLine2d() = 0;  // the row's percentage (column D)
+  virtual std::string sWksLine2e() = 0;  // 2a - 2b
+  virtual std::string sWksLine2f() = 0;  // 2e x 2d
+  virtual std::string sWksLine2g() = 0;  // 2c + 2f: tentative annual withholding
+  virtual std::string sWksLine2h() = 0;  // 2g / 1b: tentative withholding this period
+  virtual std::string sWksLine3a() = 0;  // Step 3
+  virtual std::string sWksLine3b() = 0;  // 3a / 1b
+  virtual std::string sWksLine3c() = 0;  // 2h - 3b, not below 0 (also sWHPercentMethod)
+  virtual std::string sWksLine4a() = 0;  // Step 4(c), sAdditionalPayckWH
+  virtual std::string sWksLine4b() = 0;  // 3c + 4a: withholding this pay period
 };
 
 // Creates an object by its class identifier (kWhBusObjClassId, braces and letter case as
