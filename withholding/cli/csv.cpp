@@ -38,12 +38,13 @@ bool CsvReader::Fill() {
   return n > 0;
 }
 
-char* CsvReader::FindEnd() {
+char* CsvReader::FindEnd(bool& plain) {
   char* p = buffer_.data() + begin_;
   char* const end = buffer_.data() + end_;
   // Most records hold no quote: their end is the next line feed.
   char* newline = Find(p, end, '\n');
-  if (Find(p, newline, '"') == newline) return newline == end ? nullptr : newline;
+  plain = Find(p, newline, '"') == newline;
+  if (plain) return newline == end ? nullptr : newline;
   // A quote counts only at the start of a field; inside quotes, two quotes stand for one.
   bool quoted = false;
   bool fieldStart = true;
@@ -65,8 +66,14 @@ char* CsvReader::FindEnd() {
   return nullptr;
 }
 
-void CsvReader::Split(char* p, char* end, CsvRecord& record) {
+void CsvReader::Split(char* p, char* end, bool plain, CsvRecord& record) {
   if (end > p && end[-1] == '\r') --end;
+  if (plain) {
+    for (char* comma; (comma = Find(p, end, ',')) != end; p = comma + 1)
+      record.fields.emplace_back(p, static_cast<std::size_t>(comma - p));
+    record.fields.emplace_back(p, static_cast<std::size_t>(end - p));
+    return;
+  }
   for (;;) {
     if (p < end && *p == '"') {
       // Quoted: unquote in place over the opening quote.
@@ -125,8 +132,9 @@ bool CsvReader::Next(CsvRecord& record) {
     record.fields.clear();
     record.error.clear();
     record.line = line_;
-    char* recordEnd = FindEnd();
-    while (recordEnd == nullptr && Fill()) recordEnd = FindEnd();
+    bool plain = false;
+    char* recordEnd = FindEnd(plain);
+    while (recordEnd == nullptr && Fill()) recordEnd = FindEnd(plain);
     char* const data = buffer_.data();
     const bool terminated = recordEnd != nullptr;
     if (!terminated) {
@@ -134,7 +142,7 @@ bool CsvReader::Next(CsvRecord& record) {
       recordEnd = data + end_;  // the last record, without a line break
     }
     line_ += (terminated ? 1 : 0) + std::count(data + begin_, recordEnd, '\n');
-    Split(data + begin_, recordEnd, record);
+    Split(data + begin_, recordEnd, plain, record);
     begin_ = static_cast<std::size_t>(recordEnd - data) + (terminated ? 1 : 0);
     if (!record.error.empty() || !AllEmpty(record.fields)) return true;
   }

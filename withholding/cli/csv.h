@@ -40,9 +40,9 @@ class CsvReader {
  private:
   bool Fill();  // reads more after the data held; false at the end of the input
   // The end of the record starting at begin_: its line feed, or nullptr when the data held ends
-  // first.
-  char* FindEnd();
-  static void Split(char* begin, char* end, CsvRecord& record);
+  // first. `plain` tells whether the record holds no quote.
+  char* FindEnd(bool& plain);
+  static void Split(char* begin, char* end, bool plain, CsvRecord& record);
 
   Source source_;
   std::vector<char> buffer_;
