@@ -35,26 +35,6 @@ int CopiesFromEnvironment() {
   return static_cast<int>(copies);
 }
 
-void RunReportToPrinter(App& app, ReportKind kind) {
-  switch (kind) {
-    case ReportKind::Inputs:
-      Reports::RunIPReport(app, kToPrinter);
-      break;
-    case ReportKind::W2Proforma:
-      WithholdingReports::ReportW2Proforma(app, kToPrinter);
-      break;
-    case ReportKind::Targeted:
-      WithholdingReports::ReportTargetedWH(app, kToPrinter);
-      break;
-    case ReportKind::Percentage:
-      WithholdingReports::ReportPercent(app, kToPrinter);
-      break;
-    case ReportKind::Unknown:
-      return;
-  }
-  PrintManager::PrnManager2(app, -100, "", "", "");
-}
-
 }  // namespace
 
 QtReportUi::QtReportUi(App& app, QWidget* mainWindow)
@@ -155,7 +135,7 @@ Printer& QtReportUi::ThePrinter() {
 void QtReportUi::PaintReport(ReportKind kind, QPrinter* device) {
   printer_->RedirectTo(device);
   try {
-    RunReportToPrinter(app_, kind);
+    Reports::RunReport(app_, *kind, kToPrinter);
   } catch (...) {
     printer_->RedirectTo(nullptr);
     throw;
@@ -164,7 +144,7 @@ void QtReportUi::PaintReport(ReportKind kind, QPrinter* device) {
 }
 
 void QtReportUi::Preview(ReportKind kind, QWidget* parent) {
-  if (kind == ReportKind::Unknown) {
+  if (kind == nullptr) {
     return;
   }
   QPrintPreviewDialog dialog(&printer_->Device(), parent);
