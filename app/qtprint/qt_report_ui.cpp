@@ -1,5 +1,6 @@
 #include "qtprint/qt_report_ui.h"
 
+#include <QEvent>
 #include <QFontDialog>
 #include <QMessageBox>
 #include <QPrintDialog>
@@ -34,6 +35,22 @@ int CopiesFromEnvironment() {
   }
   return static_cast<int>(copies);
 }
+
+// The program prints whole reports, one job per copy: the print dialog offers no page range,
+// current page or selection. Qt's dialog shows its range group (with "Pages from ... to ...")
+// whatever the options say, so the group is hidden each time the dialog is shown.
+class NoPageRange : public QObject {
+ public:
+  explicit NoPageRange(QObject* parent) : QObject(parent) {}
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Show) {
+      if (auto* range = watched->findChild<QWidget*>(QStringLiteral("gbPrintRange"))) {
+        range->hide();
+      }
+    }
+    return QObject::eventFilter(watched, event);
+  }
+};
 
 }  // namespace
 
@@ -95,6 +112,7 @@ int QtReportUi::AskCopies(const std::string& title) {
   dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
   // Without any printer installed, printing to a file is the only way to print at all.
   dialog.setOption(QAbstractPrintDialog::PrintToFile, QPrinterInfo::availablePrinters().isEmpty());
+  dialog.installEventFilter(new NoPageRange(&dialog));
   if (dialog.exec() != QDialog::Accepted) {
     return 0;
   }

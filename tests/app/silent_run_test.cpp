@@ -362,4 +362,16 @@ TEST_F(SilentRun, AnUnprivilegedUserWithoutHome) {
   EXPECT_FALSE(fs::exists(shared)) << "a per-user folder under /tmp";
 }
 
+// A file manager opens case files with the program: the desktop entry takes a file and names the
+// MIME type that the shared-mime-info file gives to "*.zov".
+TEST(DesktopEntry, OpensCaseFiles) {
+  const std::string entry = ReadFile(fs::path(CORVALA_DESKTOP) / "qel-paystave.desktop");
+  const std::string mime = ReadFile(fs::path(CORVALA_DESKTOP) / "qel-paystave-case.xml");
+  EXPECT_NE(entry.find("\nExec=Corvala %f\n"), std::string::npos) << entry;
+  const std::string type = "application/x-qel-paystave-case";
+  EXPECT_NE(entry.find("\nMimeType=" + type + ";\n"), std::string::npos) << entry;
+  EXPECT_NE(mime.find("<mime-type type=\"" + type + "\">"), std::string::npos) << mime;
+  EXPECT_NE(mime.find("<glob pattern=\"*.zov\"/>"), std::string::npos) << mime;
+}
+
 }  // namespace

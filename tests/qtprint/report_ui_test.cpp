@@ -421,9 +421,18 @@ TEST(QtDialogs, PrintDialogGivesCopiesAndLeavesTheJobsToTheProgram) {
 
   QString title;
   QAbstractPrintDialog::PrintDialogOptions options;
+  QStringList rangeChoices;  // page-range controls a person could reach
   WhenModal([&](QWidget* modal) {
     title = modal->windowTitle();
     if (auto* dialog = qobject_cast<QPrintDialog*>(modal)) options = dialog->options();
+    auto* copiesTab = modal->findChild<QWidget*>(QStringLiteral("copiesTab"));
+    for (const char* name : {"printRange", "from", "to", "pagesRadioButton", "pagesLineEdit",
+                             "printCurrentPage", "printSelection"}) {
+      auto* control = modal->findChild<QWidget*>(QString::fromLatin1(name));
+      if (control != nullptr && copiesTab != nullptr && control->isVisibleTo(copiesTab)) {
+        rangeChoices << control->objectName();
+      }
+    }
     QTest::keyClick(modal, Qt::Key_Escape);
   });
   EXPECT_EQ(ui.AskCopies("Print Reports"), 0);
@@ -431,6 +440,7 @@ TEST(QtDialogs, PrintDialogGivesCopiesAndLeavesTheJobsToTheProgram) {
   EXPECT_FALSE(options.testFlag(QAbstractPrintDialog::PrintPageRange));
   EXPECT_FALSE(options.testFlag(QAbstractPrintDialog::PrintSelection));
   EXPECT_FALSE(options.testFlag(QAbstractPrintDialog::PrintCurrentPage));
+  EXPECT_TRUE(rangeChoices.isEmpty()) << rangeChoices.join(' ').toStdString();
 
   WhenModal([&](QWidget* modal) {
     auto* copies = modal->findChild<QSpinBox*>(QStringLiteral("copies"));
