@@ -13,6 +13,13 @@ namespace {
 using detail::Dlg;
 using detail::Obj;
 
+// The absolute, normalised form of a path: how the session's own files are compared.
+std::string OwnKey(const std::string& path) {
+  std::error_code ec;
+  std::filesystem::path absolute = std::filesystem::absolute(path, ec);
+  return (ec ? std::filesystem::path(path) : absolute).lexically_normal().string();
+}
+
 enum class OpenOutcome { Loaded, Refused, Cancelled };
 
 FileDialogRequest Request(App& app, const char* title, const std::string& preset) {
@@ -79,7 +86,7 @@ OpenOutcome LoadCase(App& app, const std::string& path) {
   st.CurrentFile = path;
   st.NeverNamed = false;
   st.DataSaved = true;
-  st.DataFilePath = GetFolder(path);
+  st.DataFilePath = GetFolder(OwnKey(path));
   MarkOwnFile(app, path);
   ShowFileInStatusBar(app);
   return OpenOutcome::Loaded;
@@ -116,12 +123,6 @@ void WriteCase(App& app, const std::string& name) {
     throw qel::QelError(qel::err::kPathFileAccess, "FileOperations.Save",
                         "The data file " + name + " could not be written.");
   }
-}
-
-std::string OwnKey(const std::string& path) {
-  std::error_code ec;
-  std::filesystem::path absolute = std::filesystem::absolute(path, ec);
-  return (ec ? std::filesystem::path(path) : absolute).lexically_normal().string();
 }
 
 }  // namespace
@@ -192,7 +193,7 @@ bool Save(App& app, const std::string& name) {
       return again == Answer::Yes && SaveAs(app);
     }
     MarkOwnFile(app, name);
-    st.DataFilePath = GetFolder(name);
+    st.DataFilePath = GetFolder(OwnKey(name));
     detail::PrefWrite(app, "Data Files", "Data File Path", st.DataFilePath);
     std::string debugName = (app.programFolder / st.DebugFileName).string();
     if (name != debugName) st.DataSaved = true;

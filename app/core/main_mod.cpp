@@ -341,6 +341,12 @@ bool RunInteractive(App& app) {
   // A case named on the command line is opened as the user asked; no start-up question.
   std::string given = std::move(st.CurrentFile);
   st.CurrentFile.clear();
+  if (!given.empty()) {
+    // The full path, so the status bar and the data folder say where the case is.
+    std::error_code ec;
+    std::filesystem::path full = std::filesystem::absolute(given, ec);
+    if (!ec) given = full.lexically_normal().string();
+  }
   st.StartChoice = given.empty() ? detail::Dlg(app).AskStartChoice() : std::int16_t{2};
   st.DataSaved = true;
   Preferences::GetIni(app);

@@ -155,14 +155,20 @@ TEST(InteractiveCourse, ACaseNamedOnTheCommandLineIsOpened) {
     TestApp t;
     std::string file = t.path("given.zov");
     testing::WriteFile(file, row.text);
-    t.app.state.CurrentFile = file;  // as Main takes it from the command line
-    t.dialogs.startChoice = 1;       // not asked: the command line chose
+    // As Main takes it from the command line of a program started in the case's folder.
+    std::filesystem::path started = std::filesystem::current_path();
+    std::filesystem::current_path(t.folder.path());
+    t.app.state.CurrentFile = "given.zov";
+    t.dialogs.startChoice = 1;  // not asked: the command line chose
     t.dialogs.onInputForm = [&] { FileOperations::Save(t.app, t.app.state.CurrentFile); };
-    ASSERT_TRUE(MainMod::RunInteractive(t.app));
+    bool running = MainMod::RunInteractive(t.app);
+    std::filesystem::current_path(started);
+    ASSERT_TRUE(running);
     EXPECT_EQ(t.dialogs.inputFormShown, 1);
     if (row.opens) {
       EXPECT_EQ(t.obj().sTaxpayer(), "Ann Smith");
       EXPECT_EQ(t.window.status, "File: " + file);
+      EXPECT_EQ(t.app.state.DataFilePath, t.folder.path().string());
       EXPECT_NE(testing::ReadFile(file).find("Wage 4 yr=52,000.00"), std::string::npos);
     } else {
       EXPECT_EQ(t.window.status, "File: ");
