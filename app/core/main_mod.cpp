@@ -201,7 +201,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& words) {
 std::string CommandLineMessage(const CommandLine& commandLine) {
   std::string message = "The command line cannot be used:\n";
   for (const std::string& problem : commandLine.problems) message += "  " + problem + "\n";
-  return message + "\n" + UsageText();
+  return message;
 }
 
 bool IsSilent(std::string_view line) {
@@ -271,9 +271,9 @@ int Main(App& app, int argc, char** argv) {
     // Standard error always; an interactive launch also shows it in a message box when there is
     // a display to show it on.
     std::string message = CommandLineMessage(cl);
-    std::cerr << "Corvala: " << message;
+    std::cerr << "Corvala: " << message << "\n" << UsageText();
     if (st.IsSilentRun || !HasDisplay()) return 2;
-    st.CommandLineProblem = message;
+    st.CommandLineProblem = message + "\nSee \"Corvala --help\" for the switches.";
   }
   if (st.IsSilentRun) {
     RunSilent(app);

@@ -47,7 +47,7 @@ bool IsSilent(std::string_view line);
 std::string ExtractCommandLineFilename(std::string_view line, std::string_view ext,
                                        std::string_view sw);
 
-// One message for the problems of a command line: what is wrong, then the usage text.
+// One message for the problems of a command line: what is wrong, one line each.
 std::string CommandLineMessage(const CommandLine& commandLine);
 
 // Loads CurrentFile and writes the Inputs report and the report of the case's computation to

@@ -362,6 +362,20 @@ TEST_F(SilentRun, AnUnprivilegedUserWithoutHome) {
   EXPECT_FALSE(fs::exists(shared)) << "a per-user folder under /tmp";
 }
 
+// An interactive launch whose command line cannot be used says so on standard error (and, with a
+// display, in a message box) and ends with status 2 instead of starting without the case.
+TEST_F(SilentRun, AnUnusableInteractiveCommandLineGoesToStandardError) {
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"--bogus"}, std::vector<std::string>{"/input", "notes.txt"}}) {
+    SCOPED_TRACE(args[0]);
+    Outcome r = Corvala(args, {{}, {"DISPLAY", "WAYLAND_DISPLAY"}});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("The command line cannot be used"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("libCorvalaQt.so"), std::string::npos) << r.err;
+    EXPECT_EQ(r.out, "");
+  }
+}
+
 // A file manager opens case files with the program: the desktop entry takes a file and names the
 // MIME type that the shared-mime-info file gives to "*.zov".
 TEST(DesktopEntry, OpensCaseFiles) {
