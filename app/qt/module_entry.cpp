@@ -7,7 +7,6 @@
 #include "core/app.h"
 #include "core/interactive.h"
 #include "core/main_mod.h"
-#include "core/preferences.h"
 #include "qt/frm_main.h"
 #include "qt/hooks.h"
 #include "qt/icons.h"
@@ -31,25 +30,25 @@ extern "C" __attribute__((visibility("default"))) int CorvalaRunInteractive(corv
   QtDialogs dialogs(app);
   frmMain mainWindow(app);
   mainWindow.SetDialogs(&dialogs);
-  LazyIniStore preferences([&app] {
-    return app.state.IniFile.empty() ? Preferences::PreferencesFilePath(app) : app.state.IniFile;
-  });
+  // The preferences file is the same plain INI file a silent run would read; GetIni opens it.
   std::unique_ptr<QtSettingsStore> userSettings = QtSettingsStore::PerUser(kProgramTitle);
   QtClock clock;
   QtProcess process;
-  process.AddStore(&preferences);
   process.AddStore(userSettings.get());
   QtReportUi reports(app, &mainWindow);
   app.platform.reports = &reports;
 
   app.platform.dialogs = &dialogs;
   app.platform.window = &mainWindow;
-  app.platform.preferences = &preferences;
   app.platform.userSettings = userSettings.get();
   app.platform.clock = &clock;
   app.platform.process = &process;
 
-  MainMod::RunInteractive(app);
+  if (!MainMod::RunInteractive(app)) {
+    process.Flush();
+    app.platform = Platform{};
+    return app.state.ExitStatus;
+  }
   if (AutoRun()) RunAutoCourse(app, &mainWindow, startMs);
   const int status = QApplication::exec();
   process.Flush();

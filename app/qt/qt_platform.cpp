@@ -75,11 +75,6 @@ QtSettingsStore::QtSettingsStore(std::unique_ptr<QSettings> settings)
     : settings_(std::move(settings)) {}
 QtSettingsStore::~QtSettingsStore() = default;
 
-std::unique_ptr<QtSettingsStore> QtSettingsStore::IniFile(const std::string& path) {
-  return std::make_unique<QtSettingsStore>(
-      std::make_unique<QSettings>(Q(path), QSettings::IniFormat));
-}
-
 std::unique_ptr<QtSettingsStore> QtSettingsStore::PerUser(const std::string& programTitle) {
   return std::make_unique<QtSettingsStore>(std::make_unique<QSettings>(
       QSettings::NativeFormat, QSettings::UserScope, Q(programTitle), Q(programTitle)));
@@ -103,40 +98,12 @@ void QtSettingsStore::Sync() {
   settings_->sync();
 }
 
-LazyIniStore::LazyIniStore(std::function<std::string()> path) : path_(std::move(path)) {}
-LazyIniStore::~LazyIniStore() = default;
-
-QtSettingsStore& LazyIniStore::Store() {
-  const std::string path = path_();
-  if (!store_ || path != openPath_) {
-    if (store_) store_->Sync();
-    store_ = QtSettingsStore::IniFile(path);
-    openPath_ = path;
-  }
-  return *store_;
-}
-
-std::string LazyIniStore::Read(const std::string& section, const std::string& key,
-                               const std::string& defaultValue) {
-  return Store().Read(section, key, defaultValue);
-}
-
-void LazyIniStore::Write(const std::string& section, const std::string& key,
-                         const std::string& value) {
-  Store().Write(section, key, value);
-}
-
-void LazyIniStore::Sync() {
-  if (store_) store_->Sync();
-}
-
 std::int32_t QtClock::SecondsSinceMidnight() {
   return static_cast<std::int32_t>(
       std::lround(QTime::currentTime().msecsSinceStartOfDay() / 1000.0));
 }
 
 void QtProcess::Flush() {
-  for (LazyIniStore* store : lazyStores_) store->Sync();
   for (QtSettingsStore* store : stores_) store->Sync();
 }
 
@@ -280,6 +247,12 @@ void QtDialogs::ShowInputForm() {
 
 void QtDialogs::OpenDocument(const std::string& path) {
   QDesktopServices::openUrl(QUrl::fromLocalFile(Q(path)));
+}
+
+std::string QtDialogs::DocumentsFolder() {
+  const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+  if (!documents.isEmpty() && QFileInfo(documents).isDir()) return documents.toStdString();
+  return Dialogs::DocumentsFolder();
 }
 
 }  // namespace corvala

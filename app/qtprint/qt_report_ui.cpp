@@ -1,5 +1,6 @@
 #include "qtprint/qt_report_ui.h"
 
+#include <QEvent>
 #include <QFontDialog>
 #include <QMessageBox>
 #include <QPrintDialog>
@@ -35,25 +36,21 @@ int CopiesFromEnvironment() {
   return static_cast<int>(copies);
 }
 
-void RunReportToPrinter(App& app, ReportKind kind) {
-  switch (kind) {
-    case ReportKind::Inputs:
-      Reports::RunIPReport(app, kToPrinter);
-      break;
-    case ReportKind::W2Proforma:
-      WithholdingReports::ReportW2Proforma(app, kToPrinter);
-      break;
-    case ReportKind::Targeted:
-      WithholdingReports::ReportTargetedWH(app, kToPrinter);
-      break;
-    case ReportKind::Percentage:
-      WithholdingReports::ReportPercent(app, kToPrinter);
-      break;
-    case ReportKind::Unknown:
-      return;
+// The program prints whole reports, one job per copy: the print dialog offers no page range,
+// current page or selection. Qt's dialog shows its range group (with "Pages from ... to ...")
+// whatever the options say, so the group is hidden each time the dialog is shown.
+class NoPageRange : public QObject {
+ public:
+  explicit NoPageRange(QObject* parent) : QObject(parent) {}
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Show) {
+      if (auto* range = watched->findChild<QWidget*>(QStringLiteral("gbPrintRange"))) {
+        range->hide();
+      }
+    }
+    return QObject::eventFilter(watched, event);
   }
-  PrintManager::PrnManager2(app, -100, "", "", "");
-}
+};
 
 }  // namespace
 
@@ -115,6 +112,7 @@ int QtReportUi::AskCopies(const std::string& title) {
   dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
   // Without any printer installed, printing to a file is the only way to print at all.
   dialog.setOption(QAbstractPrintDialog::PrintToFile, QPrinterInfo::availablePrinters().isEmpty());
+  dialog.installEventFilter(new NoPageRange(&dialog));
   if (dialog.exec() != QDialog::Accepted) {
     return 0;
   }
@@ -155,7 +153,7 @@ Printer& QtReportUi::ThePrinter() {
 void QtReportUi::PaintReport(ReportKind kind, QPrinter* device) {
   printer_->RedirectTo(device);
   try {
-    RunReportToPrinter(app_, kind);
+    Reports::RunReport(app_, *kind, kToPrinter);
   } catch (...) {
     printer_->RedirectTo(nullptr);
     throw;
@@ -164,7 +162,7 @@ void QtReportUi::PaintReport(ReportKind kind, QPrinter* device) {
 }
 
 void QtReportUi::Preview(ReportKind kind, QWidget* parent) {
-  if (kind == ReportKind::Unknown) {
+  if (kind == nullptr) {
     return;
   }
   QPrintPreviewDialog dialog(&printer_->Device(), parent);
