@@ -12,8 +12,8 @@
 #include <string>
 #include <string_view>
 
+#include "library_info.h"
 #include "objects.h"
-#include "qel/error.h"
 
 namespace fennick {
 
@@ -61,37 +61,6 @@ inline int YearOf(const iTop& top) {
 inline std::size_t StatusIndex(const iTop& top) {
   int s = top.filingStatus;
   return static_cast<std::size_t>((s >= 1 && s <= 5 ? s : 1) - 1);
-}
-
-// Separators of the two re-raise forms: a line break and a blank line (description kept), or a
-// carriage return (description replaced by the library's file description).
-inline constexpr std::string_view kKeepSep = "\r\n\r\n";
-inline constexpr std::string_view kDescribeSep = "\r";
-
-template <typename F>
-decltype(auto) Keep(std::string_view label, F&& body) {
-  return qel::TrapKeep(label, kKeepSep, std::forward<F>(body));
-}
-template <typename F>
-decltype(auto) Describe(std::string_view label, F&& body) {
-  return qel::TrapDescribe(label, kDescribeSep, kFileDescription, std::forward<F>(body));
-}
-
-// A year-module procedure: the label ("Calcs2005.StdDed2005") is built only when an error
-// passes.
-template <typename F>
-decltype(auto) YearTrap(int year, std::string_view procedure, bool describe, F&& body) {
-  try {
-    return body();
-  } catch (...) {
-    std::string label =
-        "Calcs" + std::to_string(year) + "." + std::string(procedure) + std::to_string(year);
-    if (describe) {
-      throw qel::CurrentError().ReraisedDescribed(label, kDescribeSep,
-                                                  std::string(kFileDescription));
-    }
-    throw qel::CurrentError().Reraised(label, kKeepSep);
-  }
 }
 
 namespace CommonTaxCalcs {

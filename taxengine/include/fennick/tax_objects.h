@@ -41,12 +41,6 @@ inline constexpr std::string_view kIOtherTaxesInterfaceId =
     "{C393AE91-604E-48EF-948D-C171068533D3}";
 inline constexpr std::string_view kIAMTInterfaceId = "{CDD32B19-04AE-4B8F-A153-724F5C864A1C}";
 
-// The library's version ("2005.0") and its file description, which replaces the description of
-// errors re-raised by several computation procedures.
-inline constexpr int kVersionMajor = 2005;
-inline constexpr int kVersionMinor = 0;
-inline constexpr std::string_view kFileDescription = "Fennick individual income-tax engine";
-
 // Income items and capital-gain results.
 class FENNICK_API _iInc {
  public:
