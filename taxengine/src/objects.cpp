@@ -306,9 +306,13 @@ void iTop::SetSubCalculated(bool value) {
 
 void iTop::ApplyEdit(std::string_view vsFname) {
   TopMethod("clsITaxTop.ApplyEdit", [&] {
-    if (IsDirty() || isNew) {
+    // A clean scenario is written again only when it goes to another file or column.
+    bool stored = storedPath == vsFname && storedColumn == columnIdx;
+    if (IsDirty() || isNew || !stored) {
       Persist::Save(vsFname, *this);
       isNew = false;
+      storedPath = vsFname;
+      storedColumn = columnIdx;
     }
     flags.dirty = false;
     SetSubDirty(false);
@@ -458,6 +462,7 @@ void iTop::Load(std::string_view vsFilename) {
              other->flags.editing, cr->flags.editing,  amtObj->flags.editing};
     flags.editing = true;
     SetSubEditing(true);
+    storedPath.clear();
     try {
       Persist::Fetch(vsFilename, *this);
     } catch (...) {
@@ -477,6 +482,8 @@ void iTop::Load(std::string_view vsFilename) {
     flags.calculated = false;
     SetSubCalculated(false);
     isNew = false;
+    storedPath = vsFilename;
+    storedColumn = columnIdx;
   });
 }
 

@@ -1,4 +1,5 @@
 // Scenario files: several scenarios in one file, round trips, defaults and refused files.
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -185,6 +186,30 @@ TEST(ScenarioFile, RefusedFiles) {
     EXPECT_EQ(e.number(), 10003);
   }
   EXPECT_TRUE(editing->IsDirty());  // nothing lost
+}
+
+TEST(ScenarioFile, SavingALoadedScenarioElsewhereWritesIt) {
+  // Loaded from column 1 of one file, unchanged, then saved to another column or another file.
+  struct {
+    const char* what;
+    int column;
+    const char* target;
+  } rows[] = {{"another column", 2, "one.scn"}, {"another file", 1, "two.scn"}};
+  for (const auto& row : rows) {
+    TempDir dir;
+    std::string source = dir.File("one.scn");
+    Household(1)->ApplyEdit(source);
+    auto top = fennick::CreateTop();
+    top->Load(source);
+    top->ColumnIdx(row.column);
+    top->ApplyEdit(dir.File(row.target));
+    EXPECT_TRUE(fennick::ScenarioExists(dir.File(row.target), row.column)) << row.what;
+    auto loaded = fennick::CreateTop();
+    loaded->ColumnIdx(row.column);
+    loaded->Load(dir.File(row.target));
+    EXPECT_EQ(loaded->oInc()->WageSp1(), "62,000") << row.what;
+    EXPECT_EQ(loaded->Taxpayer(), "Dana & Lee") << row.what;
+  }
 }
 
 }  // namespace
