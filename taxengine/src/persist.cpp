@@ -109,9 +109,15 @@ void Save(std::string_view path, iTop& top) {
 void Fetch(std::string_view path, iTop& top) {
   Keep("Persist.Fetch", [&] {
     RequireName(path);
+    // Only a regular file is read: a folder, pipe or device could block the read or never end.
     std::error_code ec;
-    if (!std::filesystem::exists(std::filesystem::path(path), ec)) {
+    auto status = std::filesystem::status(std::filesystem::path(path), ec);
+    if (!std::filesystem::exists(status)) {
       throw QelError(qel::err::kFileNotFound, "Fennick", "File not found: " + std::string(path));
+    }
+    if (!std::filesystem::is_regular_file(status)) {
+      throw QelError(qel::err::kPathFileAccess, "Fennick",
+                     "Not a scenario file (a folder, pipe or device): " + std::string(path));
     }
     qel::KeyedDataFile file;
     file.SetFileName(path);

@@ -1,4 +1,6 @@
 // Scenario files: several scenarios in one file, round trips, defaults and refused files.
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -167,6 +169,13 @@ TEST(ScenarioFile, RefusedFiles) {
   EXPECT_EQ(LoadError(*top, ""), 10003);
   EXPECT_EQ(LoadError(*top, dir.File("absent.scn"), &description), 53);
   EXPECT_NE(description.find("absent.scn"), std::string::npos) << description;
+
+  std::string pipe = dir.File("pipe.scn");
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  for (const std::string& path : {dir.path().string(), pipe, std::string("/dev/zero")}) {
+    EXPECT_EQ(LoadError(*top, path, &description), 75) << path;
+    EXPECT_NE(description.find(path), std::string::npos) << description;
+  }
 
   std::string bad = dir.File("bad.scn");
   WriteText(bad, "[Scenario1]\nYear=2004\nDividends=lots\n");
