@@ -9,6 +9,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -42,6 +43,9 @@ struct YearParams {
   int amtExemptionYear;  // 2002 uses the 2001 procedure
   Currency seMedInsPercent;
 };
+
+// The supported tax years, one record each, oldest first.
+std::span<const YearParams> SupportedYears();
 
 // The year dispatch: exact match for 2001 to 2004, the 2005 amounts for 2005 and later years,
 // nullptr before 2001 (every amount from the year modules is then 0).

@@ -137,6 +137,10 @@ constexpr YearParams kYears[] = {
 
 }  // namespace
 
+std::span<const YearParams> SupportedYears() {
+  return kYears;
+}
+
 const YearParams* ParamsFor(int year) {
   if (year < 2001) return nullptr;
   if (year >= 2005) return &kYears[4];
