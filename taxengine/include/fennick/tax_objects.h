@@ -188,8 +188,9 @@ class FENNICK_API _iOtherTaxes {
   virtual ~_iOtherTaxes() = default;
 
   // Use as a utility to compute FICA: the employee social security and Medicare tax on the wages
-  // for the year, as plain text. Wages that are not a number count as 0; a year before 2001
-  // gives 0, a year after 2005 the 2005 rules. Changes nothing in the object.
+  // for the year, as plain text. Wages that are not a number count as 0; a year before the
+  // supported tax years gives 0, a year after them the latest year's rules. Changes nothing in
+  // the object.
   virtual std::string CalcFicaMethod(std::string_view vsWages, std::int16_t vnYear) = 0;
   virtual void FicaSp2(std::string_view value) = 0;
   virtual void FicaSp1(std::string_view value) = 0;
