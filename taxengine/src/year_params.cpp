@@ -1,4 +1,6 @@
 // The amounts of each tax year, one record per year (rate schedules live in the table files).
+#include <iterator>
+
 #include "calcs.h"
 
 namespace fennick {
@@ -159,11 +161,11 @@ std::span<const YearParams> SupportedYears() {
 }
 
 const YearParams* ParamsFor(int year) {
-  const YearParams* found = nullptr;
-  for (const YearParams& p : kYears) {
-    if (p.year <= year) found = &p;
+  // The latest record not after the year; most scenarios are of the latest year.
+  for (auto p = std::rbegin(kYears); p != std::rend(kYears); ++p) {
+    if (p->year <= year) return &*p;
   }
-  return found;
+  return nullptr;
 }
 
 const YearParams& TableYearFor(int year) {
