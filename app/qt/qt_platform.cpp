@@ -18,7 +18,6 @@
 #include <cstdlib>
 
 #include "core/app.h"
-#include "qt/hooks.h"
 #include "qt/ip_support.h"
 #include "qt/small_forms.h"
 
@@ -28,19 +27,6 @@ namespace {
 
 QString Q(const std::string& text) {
   return QString::fromStdString(text);
-}
-
-// Runs a dialog modally; in an automatic run the dialog is photographed and answered by
-// `autoAnswer` as soon as it is on the screen.
-template <typename D, typename F>
-int ExecDialog(D& dialog, const QString& picture, F autoAnswer) {
-  if (AutoRun()) {
-    QTimer::singleShot(0, &dialog, [&dialog, picture, autoAnswer] {
-      if (!picture.isEmpty()) Snap(&dialog, picture);
-      autoAnswer();
-    });
-  }
-  return dialog.exec();
 }
 
 // "Label:   value": a caption with its colon, two or more blanks, then the value.
@@ -76,8 +62,8 @@ QString MessageBoxText(const std::string& text, Qt::TextFormat* format) {
     }
     if (inTable) html += QStringLiteral("</table>");
     inTable = false;
-    html +=
-        (line.isEmpty() ? QStringLiteral("&nbsp;") : line.toHtmlEscaped()) + QStringLiteral("<br>");
+    html += QStringLiteral("<p style=\"margin:0\">%1</p>")
+                .arg(line.isEmpty() ? QStringLiteral("&nbsp;") : line.toHtmlEscaped());
   }
   if (inTable) html += QStringLiteral("</table>");
   *format = Qt::RichText;
@@ -237,10 +223,7 @@ Answer QtDialogs::MessageBox(const std::string& text, Buttons buttons, Icon icon
       break;
   }
   box.setEscapeButton(closed);
-  // An automatic run goes on without saving: No where there is a No, else OK.
-  const QMessageBox::StandardButton automatic =
-      box.standardButtons() & QMessageBox::No ? QMessageBox::No : QMessageBox::Ok;
-  const int result = ExecDialog(box, QString(), [&box, automatic] { box.done(automatic); });
+  const int result = box.exec();
   switch (result) {
     case QMessageBox::Ok:
       return Answer::OK;
@@ -279,7 +262,7 @@ std::optional<std::string> QtDialogs::AskFile(const FileDialogRequest& request, 
   if (folder.isEmpty() || !QFileInfo(folder).isDir()) folder = Q(defaultFolder_);
   if (!folder.isEmpty() && QFileInfo(folder).isDir()) dialog.setDirectory(folder);
   if (!request.presetName.empty()) dialog.selectFile(Q(request.presetName));
-  if (ExecDialog(dialog, QString(), [&dialog] { dialog.reject(); }) != QDialog::Accepted) {
+  if (dialog.exec() != QDialog::Accepted) {
     return std::nullopt;
   }
   const QStringList files = dialog.selectedFiles();
@@ -297,23 +280,23 @@ std::optional<std::string> QtDialogs::AskSaveFile(const FileDialogRequest& reque
 
 std::int16_t QtDialogs::ShowErrorWarning(const std::string& message) {
   frmError form(message, parent_);
-  ExecDialog(form, "frmError", [&form] { form.reject(); });
+  form.exec();
   return form.DontShowValue();
 }
 
 void QtDialogs::ShowFinalScreen(const std::string& caption, const std::string& text) {
   frmFinal form(caption, text, parent_);
-  ExecDialog(form, "frmFinal", [&form] { form.accept(); });
+  form.exec();
 }
 
 void QtDialogs::ShowAbout() {
   frmAbout form(HelpSupport::GetAboutTexts(app_), parent_);
-  ExecDialog(form, "frmAbout", [&form] { form.accept(); });
+  form.exec();
 }
 
 std::int16_t QtDialogs::AskStartChoice() {
   frmStartUp form(parent_);
-  ExecDialog(form, "frmStartUp", [&form] { form.reject(); });
+  form.exec();
   return form.Choice();
 }
 
