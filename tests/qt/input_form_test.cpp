@@ -329,6 +329,17 @@ TEST_F(InputForm, NothingTypedIntoANumberFieldEndsTheProgram) {
       }
     }
   }
+  // The text fields take any text without ending anything either.
+  for (const char* field : {"txtName", "txtLine2"}) {
+    SCOPED_TRACE(field);
+    program.dialogs.boxes.clear();
+    EXPECT_NO_THROW({
+      TypeInto(field, QString(400, 'W'));
+      Leave();
+    });
+    ASSERT_TRUE(form->isVisible());
+    for (const auto& box : program.dialogs.boxes) EXPECT_NE(box.icon, Icon::Critical) << box.text;
+  }
   // OK with a number too large saves the case and closes the form.
   program.app.state.NeverNamed = false;
   TypeInto("txtWagesPercent", huge);
