@@ -1,5 +1,6 @@
 #include "qt/frm_ip.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QEvent>
@@ -192,6 +193,50 @@ QWidget* NewControl(QWidget* page, const FieldSpec& field) {
   control->setObjectName(field.name);
   return control;
 }
+
+// While it lives, keeps the text keys typed into another window than `form` (a message box the
+// form put up) instead of letting that window swallow them; Replay types them into a control.
+// Enter, Escape, Space and Tab still reach the message box, to answer it.
+class KeysForField : public QObject {
+ public:
+  explicit KeysForField(QWidget* form) : form_(form) { qApp->installEventFilter(this); }
+  ~KeysForField() override { qApp->removeEventFilter(this); }
+
+  void Replay(QWidget* control) {
+    qApp->removeEventFilter(this);
+    for (const Key& key : keys_) {
+      QKeyEvent press(QEvent::KeyPress, key.code, key.modifiers, key.text);
+      QCoreApplication::sendEvent(control, &press);
+      QKeyEvent release(QEvent::KeyRelease, key.code, key.modifiers, key.text);
+      QCoreApplication::sendEvent(control, &release);
+    }
+    keys_.clear();
+  }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() != QEvent::KeyPress || !watched->isWidgetType()) return false;
+    // The first widget a key reaches in the message box keeps it, so each key counts once.
+    auto* widget = static_cast<QWidget*>(watched);
+    if (widget->window() == form_ || widget->window() != QApplication::activeModalWidget()) {
+      return false;
+    }
+    auto* key = static_cast<QKeyEvent*>(event);
+    const QString text = key->text();
+    if (text.isEmpty() || !text.front().isPrint() || key->key() == Qt::Key_Space) return false;
+    keys_.push_back({key->key(), key->modifiers(), text});
+    return true;
+  }
+
+ private:
+  struct Key {
+    int code;
+    Qt::KeyboardModifiers modifiers;
+    QString text;
+  };
+  QWidget* form_;
+  std::vector<Key> keys_;
+};
 
 }  // namespace
 
@@ -555,14 +600,17 @@ bool frmIP::eventFilter(QObject* watched, QEvent* event) {
 
 void frmIP::Entered(QWidget* control) {
   const QString name = control->objectName();
-  // The tab-mismatch warning comes once per visit of a tab, not at every field of it.
-  if (control != lstComputationChoice && control != btnFilename &&
-      warnedTab_ != vsTabIP->currentIndex() && IPSupport::ChkTab(app_, *this)) {
-    warnedTab_ = vsTabIP->currentIndex();
-  }
   if (qobject_cast<QLineEdit*>(control)) ControlExtend::SelectText(control);
   currentHelp_ = HelpTextFor(name);
   SetInputProblem(inputProblem_);
+  // The tab-mismatch warning comes once per visit of a tab, not at every field of it; what the
+  // user types on while it is up goes to the field, not to the warning.
+  if (control != lstComputationChoice && control != btnFilename &&
+      warnedTab_ != vsTabIP->currentIndex()) {
+    KeysForField keys(this);
+    if (IPSupport::ChkTab(app_, *this)) warnedTab_ = vsTabIP->currentIndex();
+    keys.Replay(control);
+  }
   const FieldSpec* field = FieldNamed(name);
   if (field && field->kind == K::FrequencyList) {
     auto* list = static_cast<QListWidget*>(control);

@@ -1,19 +1,23 @@
 // The input form driven as a user would: typing, leaving fields, lists, check boxes, OK, Cancel.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
 #include <QTextEdit>
+#include <QTimer>
 
 #include "core/file_operations.h"
 #include "ostrand/wh_bus_obj.h"
 #include "qt/frm_ip.h"
+#include "qt/qt_platform.h"
 #include "test_support.h"
 
 namespace corvala::test {
@@ -473,6 +477,31 @@ TEST_F(InputForm, MismatchWarningComesOncePerTabVisitAndTypedKeysReachTheFields)
   form->vsTabIP->setCurrentIndex(1);
   FocusOn(form->txtAllowancesProforma);
   EXPECT_EQ(program.dialogs.boxes.size(), 2u);
+}
+
+TEST_F(InputForm, KeysTypedWhileTheMismatchWarningIsUpGoToTheField) {
+  QtDialogs dialogs(program.app);
+  program.app.platform.dialogs = &dialogs;
+  form->lstComputationChoice->setCurrentRow(ostrand::Percent);
+  form->vsTabIP->setCurrentIndex(1);
+  // The user goes on typing before answering the real warning box with Enter.
+  QString warning;
+  QTimer typist;
+  QObject::connect(&typist, &QTimer::timeout, [&warning] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (!box || !warning.isEmpty()) return;
+    warning = box->text();
+    QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : box;
+    QTest::keyClicks(target, "42");
+    QTest::keyClick(target, Qt::Key_Return);
+  });
+  typist.start(10);
+  FocusOn(form->txtAnnualWages);
+  typist.stop();
+  program.app.platform.dialogs = &program.dialogs;
+  EXPECT_TRUE(warning.startsWith("You selected the")) << warning.toStdString();
+  EXPECT_EQ(form->txtAnnualWages->text(), "42");
+  EXPECT_EQ(Object().sWages4Yr(), "42.00");
 }
 
 TEST_F(InputForm, EnterOnAFocusedButtonPressesIt) {
