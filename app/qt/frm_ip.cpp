@@ -608,7 +608,8 @@ void frmIP::Entered(QWidget* control) {
   if (control != lstComputationChoice && control != btnFilename &&
       warnedTab_ != vsTabIP->currentIndex()) {
     KeysForField keys(this);
-    if (IPSupport::ChkTab(app_, *this)) warnedTab_ = vsTabIP->currentIndex();
+    warnedTab_ = vsTabIP->currentIndex();  // no second warning while this one is up
+    if (!IPSupport::ChkTab(app_, *this)) warnedTab_ = -1;
     keys.Replay(control);
   }
   const FieldSpec* field = FieldNamed(name);
