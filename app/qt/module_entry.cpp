@@ -1,14 +1,12 @@
 // The interactive module libCorvalaQt.so: creates the application object and the Qt platform,
 // runs the interactive start-up course and then the event loop.
 #include <QApplication>
-#include <QDateTime>
 #include <memory>
 
 #include "core/app.h"
 #include "core/interactive.h"
 #include "core/main_mod.h"
 #include "qt/frm_main.h"
-#include "qt/hooks.h"
 #include "qt/icons.h"
 #include "qt/qt_platform.h"
 #include "qtprint/qt_report_ui.h"
@@ -20,7 +18,6 @@ int gArgc = 0;  // QApplication keeps a reference to its argument count
 extern "C" __attribute__((visibility("default"))) int CorvalaRunInteractive(corvala::App& app,
                                                                             int argc, char** argv) {
   using namespace corvala;
-  const long long startMs = QDateTime::currentMSecsSinceEpoch();
   gArgc = argc;
   QApplication application(gArgc, argv);
   QApplication::setApplicationName(kProgramTitle);
@@ -49,7 +46,6 @@ extern "C" __attribute__((visibility("default"))) int CorvalaRunInteractive(corv
     app.platform = Platform{};
     return app.state.ExitStatus;
   }
-  if (AutoRun()) RunAutoCourse(app, &mainWindow, startMs);
   const int status = QApplication::exec();
   process.Flush();
   app.platform = Platform{};

@@ -3,6 +3,7 @@
 // process.
 #pragma once
 
+#include <QString>
 #include <QStringList>
 #include <functional>
 #include <memory>
@@ -22,6 +23,14 @@ struct App;
 // syntax: one entry per description/pattern pair, patterns matched in either letter case, and
 // "*.*" meaning every file, dotted or not.
 QStringList QtFileFilters(const std::string& filter);
+
+// The text of a message box as QMessageBox shows it: lines padded into columns with blanks
+// ("Error Number:   6") become a table so the columns line up in any font; anything else stays
+// plain text. `format` receives the text format to use.
+QString MessageBoxText(const std::string& text, Qt::TextFormat* format);
+
+// False when the desktop says that no program opens PDF files.
+bool PdfViewerMayBeInstalled();
 
 // The per-user settings store (the main window's position) kept in a QSettings object.
 class QtSettingsStore : public SettingsStore {
@@ -75,6 +84,8 @@ class QtDialogs : public Dialogs {
   void ShowAbout() override;
   std::int16_t AskStartChoice() override;
   void ShowInputForm() override;
+  // Opens the document with the desktop's viewer; when the file is missing or no viewer can be
+  // started, says so and shows the document's path.
   void OpenDocument(const std::string& path) override;
   std::string DocumentsFolder() override;
 

@@ -7,9 +7,10 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QDialog>
-#include <QFontDialog>
+#include <QFontInfo>
 #include <QGroupBox>
 #include <QGuiApplication>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
@@ -453,36 +454,69 @@ TEST(QtDialogs, PrintDialogGivesCopiesAndLeavesTheJobsToTheProgram) {
   EXPECT_EQ(ui.TheQtPrinter().Device().copyCount(), 1);
 }
 
-TEST(QtDialogs, FontDialogOffersFixedPitchFontsAndCanBeCancelled) {
+TEST(QtDialogs, FontDialogOffersOnlyFixedPitchFontsTheReportsCanUse) {
   qtprint_test::ReportCase session(nullptr);
   QtReportUi ui(session.app, nullptr);
   FontRequest request;
   request.name = "DejaVu Sans Mono";
   request.size = 12;
 
-  bool monospaced = false;
-  QString family;
+  QStringList offered;
+  QString preselected;
   WhenModal([&](QWidget* modal) {
-    auto* dialog = qobject_cast<QFontDialog*>(modal);
-    ASSERT_NE(dialog, nullptr);
-    monospaced = dialog->testOption(QFontDialog::MonospacedFonts);
-    family = dialog->currentFont().family();
-    dialog->reject();
+    auto* list = modal->findChild<QListWidget*>("lstFontName");
+    ASSERT_NE(list, nullptr);
+    for (int i = 0; i < list->count(); ++i) offered << list->item(i)->text();
+    preselected = list->currentItem() ? list->currentItem()->text() : QString();
+    qobject_cast<QDialog*>(modal)->reject();
   });
   EXPECT_FALSE(ui.AskFont(request).has_value());
-  EXPECT_TRUE(monospaced);
-  EXPECT_EQ(family, QStringLiteral("DejaVu Sans Mono"));
+  EXPECT_EQ(preselected, QStringLiteral("DejaVu Sans Mono"));
+  ASSERT_FALSE(offered.isEmpty());
+  for (const QString& family : offered) {
+    SCOPED_TRACE(family.toStdString());
+    EXPECT_TRUE(QFontInfo(QFont(family)).fixedPitch());
+  }
+  for (const char* proportional : {"DejaVu Sans", "Liberation Serif", "Sans Serif"}) {
+    EXPECT_FALSE(offered.contains(QString::fromLatin1(proportional))) << proportional;
+  }
 
   WhenModal([](QWidget* modal) {
-    auto* dialog = qobject_cast<QFontDialog*>(modal);
+    auto* dialog = qobject_cast<DlgFonts*>(modal);
     ASSERT_NE(dialog, nullptr);
-    dialog->setCurrentFont(QFont(QStringLiteral("DejaVu Sans Mono"), 9));
+    const QList<QListWidgetItem*> items =
+        dialog->lstFontName->findItems(QStringLiteral("Liberation Mono"), Qt::MatchExactly);
+    ASSERT_FALSE(items.isEmpty());
+    dialog->lstFontName->setCurrentItem(items.front());
+    dialog->spnFontSize->setValue(9);
     dialog->accept();
   });
   const std::optional<FontChoice> chosen = ui.AskFont(request);
   ASSERT_TRUE(chosen.has_value());
-  EXPECT_EQ(chosen->name, "DejaVu Sans Mono");
+  EXPECT_EQ(chosen->name, "Liberation Mono");
   EXPECT_FLOAT_EQ(chosen->size, 9.0F);
+}
+
+// OK without a change keeps a font the printer takes: a stored name that is not installed as
+// such comes back as the installed fixed-pitch font it maps to, so printing warns no more.
+TEST(QtDialogs, FontDialogOkWithoutAChangeKeepsAUsableFont) {
+  qtprint_test::ReportCase session(nullptr);
+  QtReportUi ui(session.app, nullptr);
+  for (const char* stored : {"Courier New", "Courier", "No Such Font Anywhere"}) {
+    SCOPED_TRACE(stored);
+    FontRequest request;
+    request.name = stored;
+    request.size = 10;
+    WhenModal([](QWidget* modal) { qobject_cast<QDialog*>(modal)->accept(); });
+    const std::optional<FontChoice> chosen = ui.AskFont(request);
+    ASSERT_TRUE(chosen.has_value());
+    EXPECT_NE(chosen->name, "Sans Serif");
+    EXPECT_NO_THROW(ui.ThePrinter().SetFontName(chosen->name));
+    const QString mapped = QFontInfo(QFont(QString::fromLatin1(stored))).family();
+    if (QtPrinter::Usable(QFont(mapped))) {
+      EXPECT_EQ(QString::fromStdString(chosen->name), mapped);
+    }
+  }
 }
 
 }  // namespace
