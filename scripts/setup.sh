@@ -4,8 +4,8 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build clang clang-format libclang-rt-14-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  qt6-base-dev qt6-base-dev-tools libgl-dev qt6-qpa-plugins
-  poppler-utils xvfb xauth fonts-liberation fonts-dejavu-core time locales
+  qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev qt6-qpa-plugins
+  poppler-utils xvfb xauth xdotool fonts-liberation fonts-dejavu-core time locales
 )
 missing=()
 for p in "${packages[@]}"; do

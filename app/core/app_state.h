@@ -4,9 +4,12 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <set>
 #include <string>
 
 #include "core/platform.h"
+#include "core/withholding_reports.h"
 
 namespace ostrand {
 class _WhBusObj;
@@ -21,14 +24,12 @@ using Bool16 = std::int16_t;
 inline constexpr Bool16 kTrue = -1;
 inline constexpr Bool16 kFalse = 0;
 
-// The six report flags; a flag is chosen when it equals 1.
+// The report flags: one per report of Reports::kReports, in its order, and the two flags that
+// choose no report of their own; a flag is chosen when it equals 1.
 struct ReportFlags {
-  std::int16_t input = 0;
+  std::array<std::int16_t, Reports::kReportCount> reports{};
   std::int16_t summary = 0;
   std::int16_t detailed = 0;
-  std::int16_t w2Proforma = 0;
-  std::int16_t targeted = 0;
-  std::int16_t percentage = 0;
 };
 
 struct AppState {
@@ -62,14 +63,22 @@ struct AppState {
   // The current case has never been given a name of the user's choosing (a new UNTITLED.ZOV):
   // Save asks for one instead of writing the placeholder name.
   bool NeverNamed = false;
+  // The files (absolute, normalised paths) opened or written in this session: a save replaces
+  // any other existing file only after asking.
+  std::set<std::string> OwnFiles;
   // Lines used on the current printer page; 0 means no page is open.
   std::int16_t PageLineCount = 0;
   // A report of the current report run could not be produced (a computation input that is not
   // a number); a silent run then ends with status 1.
   bool ReportFailed = false;
+  // The text of a report run to the file, written in one go when the run ends.
+  std::optional<std::string> FileRunText;
   // The status the process ends with: 0 success, 1 a failure of the run, 2 an unusable command
   // line. EndProgram of a silent run never ends with 0.
   int ExitStatus = 0;
+  // An interactive launch whose command line cannot be used: the message shown in a box before
+  // the run ends with status 2.
+  std::string CommandLineProblem;
 };
 
 }  // namespace corvala

@@ -42,16 +42,24 @@ std::string Now() {
 }
 
 [[noreturn]] void FatalPath(App& app, long number, std::string_view location,
-                            std::string_view detail) {
+                            std::string_view detail, std::string_view source) {
   AppState& st = app.state;
-  std::string message = FatalErrorMessage(kProgramTitle, number, location, detail);
   if (st.IsSilentRun) {
+    // Nobody to ask: the error goes to the log, with its source trail, and to standard error
+    // without the question about saving.
     if (st.ExitStatus == 0) st.ExitStatus = 1;
     std::string description =
         detail.empty() ? qel::StandardDescription(number) : std::string(detail);
+    std::string trail(location);
+    if (!source.empty()) trail += "\r" + std::string(source);
     ErrorReporter reporter(app);
-    reporter.WriteLog(st.ErrorLogFile, number, description, std::string(location), kProgramTitle);
+    reporter.WriteLog(st.ErrorLogFile, number, description, trail, kProgramTitle);
+    detail::Dlg(app).MessageBox(
+        ErrorReporter::Message(number, description, trail, kProgramTitle, false), Buttons::OK,
+        Icon::Critical, "WARNING!");
+    MainMod::EndProgram(app, kFalse);
   }
+  std::string message = FatalErrorMessage(kProgramTitle, number, location, detail);
   Answer answer = detail::Dlg(app).MessageBox(message, Buttons::YesNo, Icon::Critical, "WARNING!");
   if (answer == Answer::Yes) FileOperations::SaveAs(app);
   MainMod::EndProgram(app, kFalse);
@@ -79,11 +87,11 @@ std::string FatalErrorMessage(std::string_view programTitle, long number, std::s
 
 void ReportFatalError(App& app, std::int16_t number, std::string_view location,
                       std::string_view detail) {
-  FatalPath(app, number, location, detail);
+  FatalPath(app, number, location, detail, {});
 }
 
 void ReportFatalError(App& app, const qel::QelError& error, std::string_view location) {
-  FatalPath(app, error.number(), location, error.description());
+  FatalPath(app, error.number(), location, error.description(), error.source());
 }
 
 std::int16_t ShowErrorWarning(App& app, const std::string& message, std::string_view, Bool16 hide) {

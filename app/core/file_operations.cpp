@@ -1,6 +1,7 @@
 #include "core/file_operations.h"
 
 #include <filesystem>
+#include <memory>
 
 #include "core/errors.h"
 #include "core/internal.h"
@@ -12,12 +13,19 @@ namespace {
 using detail::Dlg;
 using detail::Obj;
 
-enum class OpenOutcome { Loaded, Missing, Cancelled };
+// The absolute, normalised form of a path: how the session's own files are compared.
+std::string OwnKey(const std::string& path) {
+  std::error_code ec;
+  std::filesystem::path absolute = std::filesystem::absolute(path, ec);
+  return (ec ? std::filesystem::path(path) : absolute).lexically_normal().string();
+}
+
+enum class OpenOutcome { Loaded, Refused, Cancelled };
 
 FileDialogRequest Request(App& app, const char* title, const std::string& preset) {
   FileDialogRequest r;
   r.title = title;
-  r.initialFolder = app.state.DataFilePath;
+  r.initialFolder = DataFolder(app);
   r.defaultExtension = std::string(".") + kDataExtension;
   r.filter = FileFilter();
   r.presetName = preset;
@@ -34,42 +42,87 @@ auto Fatal(App& app, const char* location, Body&& body) {
               [&](const qel::QelError& error) { ReportFatalError(app, error, location); });
 }
 
+// Why `path` cannot be opened as a case before anything reads it; empty when it may be tried.
+std::string WhyNotACase(const std::string& path) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  fs::file_status status = fs::status(path, ec);
+  if (path.empty() || !fs::exists(status)) return path + " does not exist.";
+  if (fs::is_directory(status)) return path + " is a folder, not a case file.";
+  if (!fs::is_regular_file(status)) return path + " is not a case file: it is not a regular file.";
+  return {};
+}
+
+// Tells the user why a case was not opened; a silent run also writes it to the error log.
+void Refuse(App& app, const std::string& message, long number, const std::string& source) {
+  Dlg(app).MessageBox(message, Buttons::OK, Icon::Exclamation, "WARNING");
+  if (app.state.IsSilentRun) {
+    std::string location = "FileOperations.OpenFile";
+    if (!source.empty()) location += "\r" + source;
+    ErrorReporter(app).WriteLog(app.state.ErrorLogFile, number, message, location, kProgramTitle);
+  }
+}
+
+// Loads `path` into a fresh object and makes it the current case only when the whole file was
+// read, so a file that is missing or not a case leaves the case in hand, its name and its saved
+// state as they were.
+OpenOutcome LoadCase(App& app, const std::string& path) {
+  AppState& st = app.state;
+  if (std::string why = WhyNotACase(path); !why.empty()) {
+    Refuse(app, why, qel::err::kFileNotFound, "");
+    return OpenOutcome::Refused;
+  }
+  std::unique_ptr<ostrand::_WhBusObj> fresh;
+  try {
+    fresh = ostrand::CreateObject(ostrand::kWhBusObjClassId);
+    fresh->Load(path);
+  } catch (const std::exception&) {
+    qel::QelError error = qel::CurrentError();
+    Refuse(app, path + " cannot be opened as a case:\n" + error.description(), error.number(),
+           error.source());
+    return OpenOutcome::Refused;
+  }
+  st.withholding = std::move(fresh);
+  st.CurrentFile = path;
+  st.NeverNamed = false;
+  st.DataSaved = true;
+  st.DataFilePath = GetFolder(OwnKey(path));
+  MarkOwnFile(app, path);
+  ShowFileInStatusBar(app);
+  return OpenOutcome::Loaded;
+}
+
 OpenOutcome OpenFileEx(App& app, const std::string& name) {
   AppState& st = app.state;
   return Fatal(app, "OpenFile", [&] {
     if (!st.IsSilentRun && !UnsavedInputsCheck(app)) return OpenOutcome::Cancelled;
-    if (name.empty() && !st.IsSilentRun) {
-      std::optional<std::string> chosen = Dlg(app).AskOpenFile(Request(app, "Open", ""));
-      if (!chosen) return OpenOutcome::Cancelled;
-      if (chosen->empty()) {
-        FilenameEmpty(app);
-        return OpenOutcome::Cancelled;
-      }
-      st.CurrentFile = *chosen;
-      MRU::MaintMRUList(app, *chosen);
-    } else {
-      st.CurrentFile = name;
+    if (!name.empty() || st.IsSilentRun) return LoadCase(app, name);
+    std::optional<std::string> chosen = Dlg(app).AskOpenFile(Request(app, "Open", ""));
+    if (!chosen) return OpenOutcome::Cancelled;
+    if (chosen->empty()) {
+      FilenameEmpty(app);
+      return OpenOutcome::Cancelled;
     }
-    st.NeverNamed = false;
-    if (FileExists(app, st.CurrentFile)) {
-      try {
-        Obj(app).Load(st.CurrentFile);
-      } catch (const std::exception&) {
-        qel::QelError error = qel::CurrentError();
-        ReportFatalError(
-            app, static_cast<std::int16_t>(error.number()), "OpenFile",
-            "The data file " + st.CurrentFile + " cannot be read (" + error.description() + ").");
-      }
-      ShowFileInStatusBar(app);
-      st.DataSaved = true;
-      return OpenOutcome::Loaded;
-    }
-    Dlg(app).MessageBox(st.CurrentFile + " does not exist.", Buttons::OK, Icon::Exclamation,
-                        "WARNING");
-    // The inputs in hand are not stored under the new name.
-    if (!st.IsSilentRun) st.DataSaved = false;
-    return OpenOutcome::Missing;
+    OpenOutcome outcome = LoadCase(app, *chosen);
+    // Only a file that was really opened enters the recent list.
+    if (outcome == OpenOutcome::Loaded) MRU::MaintMRUList(app, *chosen);
+    return outcome;
   });
+}
+
+// Writes the case to `name`; on failure the message carries the reason.
+void WriteCase(App& app, const std::string& name) {
+  ostrand::_WhBusObj& object = Obj(app);
+  // Inside an edit the version marks the case changed, so the file is always written.
+  object.BeginEdit();
+  std::string version = app.state.ProgramVersion;
+  if (version.size() < 21) version.resize(21, ' ');
+  object.Version(version);
+  object.ApplyEdit(name);
+  if (object.IsDirty()) {
+    throw qel::QelError(qel::err::kPathFileAccess, "FileOperations.Save",
+                        "The data file " + name + " could not be written.");
+  }
 }
 
 }  // namespace
@@ -79,12 +132,27 @@ std::string FileFilter() {
          "|All Files(*.*)|*.*||";
 }
 
+std::string DataFolder(App& app) {
+  const std::string& folder = app.state.DataFilePath;
+  std::error_code ec;
+  if (!folder.empty() && std::filesystem::is_directory(folder, ec)) return folder;
+  return Dlg(app).DocumentsFolder();
+}
+
+void MarkOwnFile(App& app, const std::string& path) {
+  app.state.OwnFiles.insert(OwnKey(path));
+}
+
+bool IsOwnFile(const App& app, const std::string& path) {
+  return app.state.OwnFiles.count(OwnKey(path)) != 0;
+}
+
 void NewFile(App& app) {
   AppState& st = app.state;
   Fatal(app, "NewFile", [&] {
     if (!UnsavedInputsCheck(app)) return;
     ClearAllData(app);
-    st.CurrentFile = st.DataFilePath + "/UNTITLED." + kDataExtension;
+    st.CurrentFile = DataFolder(app) + "/UNTITLED." + kDataExtension;
     st.NeverNamed = true;
     ShowFileInStatusBar(app);
     st.DataSaved = true;
@@ -106,19 +174,27 @@ bool Save(App& app, const std::string& name) {
   return Fatal(app, "Save", [&] {
     // A case without a name of the user's choosing gets one first.
     if (!st.IsSilentRun && (st.NeverNamed || name.empty())) return SaveAs(app);
-    st.DataFilePath = GetFolder(name);
-    detail::PrefWrite(app, "Data Files", "Data File Path", st.DataFilePath);
-    ostrand::_WhBusObj& object = Obj(app);
-    // Inside an edit the version marks the case changed, so the file is always written.
-    object.BeginEdit();
-    std::string version = st.ProgramVersion;
-    if (version.size() < 21) version.resize(21, ' ');
-    object.Version(version);
-    object.ApplyEdit(name);
-    if (object.IsDirty()) {
-      throw qel::QelError(qel::err::kPathFileAccess, "FileOperations.Save",
-                          "The data file " + name + " could not be written.");
+    std::error_code ec;
+    if (!st.IsSilentRun && !IsOwnFile(app, name) && std::filesystem::exists(name, ec)) {
+      Answer replace = Dlg(app).MessageBox(
+          name + " already exists and was not opened in this session.\nDo you want to replace it?",
+          Buttons::YesNo, Icon::Exclamation, "Save");
+      if (replace != Answer::Yes) return SaveAs(app);
     }
+    try {
+      WriteCase(app, name);
+    } catch (const std::exception&) {
+      // The inputs stay as they are; the user may choose another place.
+      qel::QelError error = qel::CurrentError();
+      Answer again = Dlg(app).MessageBox("The case could not be saved as " + name + ":\n" +
+                                             error.description() +
+                                             "\n\nDo you want to save it under another name?",
+                                         Buttons::YesNo, Icon::Exclamation, "Save");
+      return again == Answer::Yes && SaveAs(app);
+    }
+    MarkOwnFile(app, name);
+    st.DataFilePath = GetFolder(OwnKey(name));
+    detail::PrefWrite(app, "Data Files", "Data File Path", st.DataFilePath);
     std::string debugName = (app.programFolder / st.DebugFileName).string();
     if (name != debugName) st.DataSaved = true;
     return true;
@@ -135,10 +211,20 @@ bool SaveAs(App& app) {
       FilenameEmpty(app);
       return false;
     }
+    // The dialog asked before a file was replaced: the name is the user's choice.
+    MarkOwnFile(app, *chosen);
+    std::string previous = st.CurrentFile;
+    bool previousNeverNamed = st.NeverNamed;
     st.CurrentFile = *chosen;
     st.NeverNamed = false;
-    MRU::MaintMRUList(app, *chosen);
-    bool saved = Save(app, st.CurrentFile);
+    bool saved = Save(app, *chosen);
+    if (saved && st.CurrentFile == *chosen) {
+      // Only a name that was really written enters the recent list.
+      MRU::MaintMRUList(app, *chosen);
+    } else if (!saved && st.CurrentFile == *chosen) {
+      st.CurrentFile = previous;
+      st.NeverNamed = previousNeverNamed;
+    }
     ShowFileInStatusBar(app);
     return saved;
   });

@@ -18,9 +18,12 @@ std::string FileFilter();  // "Data Files(*.ZOV)|*.ZOV|All Files(*.*)|*.*||"
 // inputs first; Cancel stops.
 void NewFile(App& app);
 
-// Loads a data file into the withholding object; an empty name asks in the Open dialog
-// (cancelling it does nothing). Returns true when a file was loaded. A missing file shows
-// "<name> does not exist." (in a silent run on standard error) and returns false.
+// Loads a data file; an empty name asks in the Open dialog (cancelling it does nothing). The file
+// is read into a fresh object that replaces the current one only when the whole file was read.
+// Returns true when a file was loaded. A missing file ("<name> does not exist."), a folder, a
+// file that is not a regular file or not a case (the message names the file and the line) is
+// refused with a message (in a silent run on standard error and in the error log) and leaves the
+// current case, its name, its saved state and the recent list as they were.
 bool OpenFile(App& app, const std::string& name);
 
 // The Open command, the "Old Scenario" start and a recent-file entry: OpenFile, then the input
@@ -28,12 +31,23 @@ bool OpenFile(App& app, const std::string& name);
 void OpenCommand(App& app, const std::string& name);
 
 // Writes the withholding object to `name`. A case that was never named asks for a name (Save As)
-// instead. Returns true when the file was written. Failures end the run (ReportFatalError "Save").
+// instead; a file that exists but was neither opened nor saved in this session is replaced only
+// after the user agrees (otherwise Save As). A write that fails shows the reason and offers Save
+// As again; the inputs stay as they are. Returns true when the file was written.
 bool Save(App& app, const std::string& name);
 
 // Asks for a name (preset CurrentFile) and saves under it. Cancelling saves nothing and returns
-// false; an empty name shows "Filename Empty!".
+// false; an empty name shows "Filename Empty!". CurrentFile and the recent list take the name
+// only when the file was written.
 bool SaveAs(App& app);
+
+// The folder the file dialogs and new cases start in: the data folder last used while it exists,
+// otherwise the user's documents folder.
+std::string DataFolder(App& app);
+// Files the program opened or wrote in this session (or the user chose in Save As) may be saved
+// over without a question.
+void MarkOwnFile(App& app, const std::string& path);
+bool IsOwnFile(const App& app, const std::string& path);
 
 // A new withholding object replaces the current one.
 void ClearAllData(App& app);

@@ -1,5 +1,6 @@
 #include "core/internal.h"
 
+#include <pwd.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -45,15 +46,27 @@ bool FolderWritable(const std::filesystem::path& folder, const std::filesystem::
   return !folder.empty() && ::access(folder.c_str(), W_OK | X_OK) == 0;
 }
 
+std::filesystem::path HomeFolder() {
+  const char* home = std::getenv("HOME");
+  if (home != nullptr && home[0] == '/') return home;
+  // No usable HOME: the folder of the user's account, never a folder shared with other users.
+  if (const passwd* account = ::getpwuid(::getuid());
+      account != nullptr && account->pw_dir != nullptr && account->pw_dir[0] == '/') {
+    return account->pw_dir;
+  }
+  throw qel::QelError(76, "",  // Path not found
+
+                      "The home folder is not known: HOME is not set and the user account "
+                      "names none.");
+}
+
 std::filesystem::path UserFolder(const char* variable, const char* fallbackBelowHome) {
   std::filesystem::path base;
   const char* value = std::getenv(variable);
   if (value != nullptr && value[0] == '/') {
     base = value;
   } else {
-    const char* home = std::getenv("HOME");
-    base = std::filesystem::path(home != nullptr && home[0] != '\0' ? home : "/tmp") /
-           fallbackBelowHome;
+    base = HomeFolder() / fallbackBelowHome;
   }
   std::filesystem::path folder = base / "qel-paystave";
   std::error_code ec;
@@ -61,4 +74,27 @@ std::filesystem::path UserFolder(const char* variable, const char* fallbackBelow
   return folder;
 }
 
+std::string DocumentsFolder() {
+  std::error_code ec;
+  const char* documents = std::getenv("XDG_DOCUMENTS_DIR");
+  if (documents != nullptr && documents[0] == '/' && std::filesystem::is_directory(documents, ec)) {
+    return documents;
+  }
+  try {
+    std::filesystem::path home = HomeFolder();
+    if (std::filesystem::is_directory(home / "Documents", ec)) return (home / "Documents").string();
+    return home.string();
+  } catch (const std::exception&) {
+    return {};
+  }
+}
+
 }  // namespace corvala::detail
+
+namespace corvala {
+
+std::string Dialogs::DocumentsFolder() {
+  return detail::DocumentsFolder();
+}
+
+}  // namespace corvala

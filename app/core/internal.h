@@ -27,8 +27,14 @@ void Warn(App& app, const std::string& text);
 
 // Whether the current user may create files in `folder` (an existing file in it: may write it).
 bool FolderWritable(const std::filesystem::path& folder, const std::filesystem::path& file = {});
+// The user's home folder: HOME, else the folder of the user's account; error 76 when neither is
+// known.
+std::filesystem::path HomeFolder();
+// The user's documents folder: $XDG_DOCUMENTS_DIR, else ~/Documents, else the home folder; empty
+// when no home folder is known.
+std::string DocumentsFolder();
 // The per-user folder `kind` ("XDG_CONFIG_HOME" with ".config", "XDG_DATA_HOME" with
-// ".local/share") plus "qel-paystave", created as needed.
+// ".local/share") plus "qel-paystave", created as needed; error 76 when no home folder is known.
 std::filesystem::path UserFolder(const char* variable, const char* fallbackBelowHome);
 
 }  // namespace corvala::detail

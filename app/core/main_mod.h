@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/app.h"
 
@@ -20,19 +21,34 @@ int Main(App& app, int argc, char** argv);
 // The command line as one string: the arguments after the program name joined by one blank.
 std::string JoinCommandLine(int argc, char** argv);
 
-// True when "/silent" occurs anywhere in the line, in any letter case.
+// What the command line asks for. Switches are whole words in any letter case: "/silent",
+// "/input", "/output", and the GNU-style "--silent", "--input", "--output" (also as
+// "--input=NAME"). A name is every word after its switch up to the next switch, joined by one
+// blank, so a name with blanks needs no quotes and a folder called "input" is part of a path.
+// Words before any switch name the case to open (as a file manager hands it over).
+struct CommandLine {
+  bool silent = false;
+  bool hasInput = false, hasOutput = false;  // the switch was given
+  std::string input, output;                 // the names after the switches
+  std::vector<std::string> problems;         // what cannot be used, one message each
+};
+// `words` are the arguments after the program name. A case name must end in ".zov" and a report
+// name in ".txt" (any letter case); a missing or unusable name is one of the problems.
+CommandLine ParseCommandLine(const std::vector<std::string>& words);
+// The words of a command line held as one string, split at every blank (so two blanks in a row
+// keep an empty word between them and the name keeps its blank).
+std::vector<std::string> SplitCommandLine(std::string_view line);
+
+// True when the line holds the word "/silent" or "--silent", in any letter case.
 bool IsSilent(std::string_view line);
 
-// The file name after `sw` that runs through the first occurrence of `ext` in the line. Switch
-// and extension match in any letter case; the name keeps the case it has on the line. Empty when
-// the switch or the extension is missing. Raises qel::QelError 5 when the name's length comes out
-// negative (the extension lies before the name) and 6 for a line longer than 32767 characters.
+// The name after the switch `sw` ("/input" or "/output") that ends in `ext`; empty when the
+// switch or such a name is missing.
 std::string ExtractCommandLineFilename(std::string_view line, std::string_view ext,
                                        std::string_view sw);
-// As above, with the failure reported through the error reporter ("MainMod.GetCommandLineFilename")
-// and the run ended with exit status 2.
-std::string GetCommandLineFilename(App& app, std::string_view line, std::string_view ext,
-                                   std::string_view sw);
+
+// One message for the problems of a command line: what is wrong, one line each.
+std::string CommandLineMessage(const CommandLine& commandLine);
 
 // Loads CurrentFile and writes the Inputs report and the report of the case's computation to
 // OutputFile. Sets app.state.ExitStatus (0, or 1 when the input file is missing or unreadable,
@@ -40,8 +56,10 @@ std::string GetCommandLineFilename(App& app, std::string_view line, std::string_
 void RunSilent(App& app);
 
 // The interactive course, with the Qt platform installed: about box, main window, start-up
-// choice, GetIni, the chosen start, status bar, file dialog folder, StartTime, show.
-void RunInteractive(App& app);
+// choice (skipped when the command line names a case, which is then opened), GetIni, the chosen
+// start, status bar, file dialog folder, StartTime, show. A command line that cannot be used is
+// shown in a message box instead, and false comes back: the run ends with ExitStatus 2.
+bool RunInteractive(App& app);
 
 // The Exit command (and the main window's close): asks about unsaved inputs; returns only when
 // the user cancels (the program keeps running). Otherwise runs `unloadMainWindow` (the window

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace corvala {
 
@@ -42,13 +43,9 @@ struct FontChoice {
   float size = 10;
 };
 
-// The four check boxes of the report choice dialog.
-struct ReportChecks {
-  std::int16_t input = 0;
-  std::int16_t w2Proforma = 0;
-  std::int16_t targeted = 0;
-  std::int16_t percentage = 0;
-};
+// The check boxes of the report choice dialog, one value per report of Reports::kReports in its
+// order (1 = ticked).
+using ReportChecks = std::vector<std::int16_t>;
 enum class ReportChoiceOutcome { Ok, Cancelled, Closed };
 struct ReportChoiceResult {
   ReportChoiceOutcome outcome = ReportChoiceOutcome::Closed;
@@ -119,6 +116,9 @@ class Dialogs {
   virtual std::int16_t AskStartChoice() = 0;  // frmStartUp: 1 new, 2 old, 0 main window / closed
   virtual void ShowInputForm() = 0;           // frmIP, modal
   virtual void OpenDocument(const std::string& path) = 0;  // the desktop's default viewer
+  // The user's documents folder, where file dialogs and new cases start when no folder was used
+  // yet ($XDG_DOCUMENTS_DIR, ~/Documents or the home folder unless the platform knows better).
+  virtual std::string DocumentsFolder();
 };
 
 // The main window as the logic needs it.

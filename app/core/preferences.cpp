@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <filesystem>
 
 #include "core/errors.h"
 #include "core/file_operations.h"
@@ -83,11 +84,21 @@ std::string SizeText(float size) {
 }
 
 std::string PreferencesFilePath(const App& app) {
+  namespace fs = std::filesystem;
   std::string name = app.programFileStem + ".ini";
-  if (detail::FolderWritable(app.programFolder, app.programFolder / name)) {
-    return (app.programFolder / name).string();
+  fs::path path = detail::UserFolder("XDG_CONFIG_HOME", ".config") / name;
+  std::error_code ec;
+  fs::path old = app.programFolder / name;
+  if (!fs::exists(path, ec) && fs::is_regular_file(old, ec)) {
+    // An older installation kept its preferences beside the program: they become the user's.
+    fs::path copy = path;
+    copy += ".new";
+    if (fs::copy_file(old, copy, fs::copy_options::overwrite_existing, ec)) {
+      fs::rename(copy, path, ec);
+      if (ec) fs::remove(copy, ec);
+    }
   }
-  return (detail::UserFolder("XDG_CONFIG_HOME", ".config") / name).string();
+  return path.string();
 }
 
 void GetIni(App& app) {
@@ -101,14 +112,18 @@ void GetIni(App& app) {
       if (!Is380(error)) ReportFatalError(app, error, "GetIni");
     }
   };
-  step([&] {
+  try {
     st.IniFile = PreferencesFilePath(app);
     if (app.platform.preferences == nullptr) {
       app.ownedPreferences = std::make_unique<headless::KeyedFileSettings>(
           st.IniFile, [&app](const std::string& message) { detail::Warn(app, message); });
       app.platform.preferences = app.ownedPreferences.get();
     }
-  });
+  } catch (const std::exception&) {
+    // No folder for the user's preferences: this run goes with the defaults.
+    detail::Warn(app, qel::CurrentError().description() +
+                          "\nThe preferences cannot be kept; the program uses its defaults.");
+  }
   step([&] {
     std::string hide = PrefRead(app, "Hide Error Msg", "380", "0");
     std::optional<double> value = StoredNumber(hide);
@@ -116,7 +131,9 @@ void GetIni(App& app) {
     st.HideErrorMsg = value && *value != 0;
   });
   step([&] {
-    st.DataFilePath = PrefRead(app, "Data Files", "Data File Path", app.programFolder.string());
+    // The folder last used while it still exists, else the user's documents folder.
+    st.DataFilePath = PrefRead(app, "Data Files", "Data File Path", "");
+    st.DataFilePath = FileOperations::DataFolder(app);
     PrefWrite(app, "Data Files", "Data File Path", st.DataFilePath);
   });
   try {

@@ -8,8 +8,10 @@
 
 namespace corvala::Preferences {
 
-// The preferences file: the program folder when it is writable, otherwise
-// $XDG_CONFIG_HOME/qel-paystave/Corvala.ini (default ~/.config/qel-paystave/Corvala.ini).
+// The preferences file of the user: $XDG_CONFIG_HOME/qel-paystave/Corvala.ini (by default
+// ~/.config/qel-paystave/Corvala.ini). When it does not exist yet and the program folder holds a
+// Corvala.ini (an older installation), that file is copied there first. Error 76 when the user
+// has no home folder.
 std::string PreferencesFilePath(const App& app);
 
 // Reads the preferences at interactive start-up: IniFile, HideErrorMsg, DataFilePath (written

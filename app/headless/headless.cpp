@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <filesystem>
+#include <fstream>
 #include <iostream>
 
 #include "qel/error.h"
@@ -13,8 +15,6 @@
 #include "qel/text.h"
 
 namespace corvala::headless {
-
-namespace {
 
 Answer CancelAnswer(Buttons buttons) {
   switch (buttons) {
@@ -26,6 +26,8 @@ Answer CancelAnswer(Buttons buttons) {
       return Answer::Cancel;
   }
 }
+
+namespace {
 
 // Message texts break lines with LF or CR LF; a terminal wants LF.
 std::string ForTerminal(const std::string& text) {
@@ -62,6 +64,27 @@ std::int16_t StderrDialogs::ShowErrorWarning(const std::string& message) {
 KeyedFileSettings::KeyedFileSettings(std::string path, Warn warn)
     : path_(std::move(path)), warn_(std::move(warn)) {}
 
+void KeyedFileSettings::CreateWithCrLf(const std::string& section) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  if (fs::exists(path_, ec) || ec) return;
+  // A new file starts with its first section line ended by CR LF; the keyed data file keeps the
+  // line ends a file has, so every line of the preferences file ends in CR LF.
+  std::string temporary = path_ + ".new";
+  {
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    out << '[' << section << "]\r\n";
+    out.flush();
+    if (!out) {
+      fs::remove(temporary, ec);
+      throw qel::QelError(qel::err::kPathFileAccess, "KeyedFileSettings.Write",
+                          "The preferences file " + path_ + " cannot be created.");
+    }
+  }
+  fs::rename(temporary, path_, ec);
+  if (ec) fs::remove(temporary, ec);
+}
+
 std::string KeyedFileSettings::Read(const std::string& section, const std::string& key,
                                     const std::string& defaultValue) {
   try {
@@ -84,6 +107,7 @@ std::string KeyedFileSettings::Read(const std::string& section, const std::strin
 void KeyedFileSettings::Write(const std::string& section, const std::string& key,
                               const std::string& value) {
   try {
+    CreateWithCrLf(section);
     qel::KeyedDataFile file;
     file.SetFileName(path_);
     file.WriteValue(section, key, value);
@@ -94,26 +118,6 @@ void KeyedFileSettings::Write(const std::string& section, const std::string& key
             error.description() + ").");
     }
   }
-}
-
-std::string MemorySettings::Key(const std::string& section, const std::string& key) {
-  return qel::FoldedAscii(section) + '\x1f' + qel::FoldedAscii(key);
-}
-
-std::string MemorySettings::Read(const std::string& section, const std::string& key,
-                                 const std::string& defaultValue) {
-  auto it = values_.find(Key(section, key));
-  return it == values_.end() ? defaultValue : it->second;
-}
-
-void MemorySettings::Write(const std::string& section, const std::string& key,
-                           const std::string& value) {
-  values_[Key(section, key)] = value;
-  ++writes_;
-}
-
-bool MemorySettings::Has(const std::string& section, const std::string& key) const {
-  return values_.count(Key(section, key)) != 0;
 }
 
 std::int32_t SystemClock::SecondsSinceMidnight() {
@@ -135,139 +139,9 @@ void ExitProcess::Exit(int status) {
   std::exit(status);
 }
 
-double RecordingPrinter::TextHeight(std::string_view text) {
-  calls.push_back({"TextHeight", std::string(text), 0});
-  return textHeight;
-}
-
-void RecordingPrinter::Flush(std::string_view text) {
-  partial_ += text;
-  std::size_t pos;
-  while ((pos = partial_.find("\r\n")) != std::string::npos) {
-    lines_.push_back(partial_.substr(0, pos));
-    partial_.erase(0, pos + 2);
-  }
-}
-
-void RecordingPrinter::Print(std::string_view text) {
-  calls.push_back({"Print", std::string(text), 0});
-  Flush(text);
-}
-
-void RecordingPrinter::PrintLineAt(int column, std::string_view text) {
-  calls.push_back({"PrintLineAt", std::string(text), column});
-  std::string line = partial_;
-  partial_.clear();
-  if (static_cast<int>(line.size()) < column - 1)
-    line.resize(static_cast<std::size_t>(column - 1), ' ');
-  line += text;
-  lines_.push_back(line);
-}
-
-void RecordingPrinter::NewPage() {
-  calls.push_back({"NewPage", "", 0});
-  if (!partial_.empty()) Flush("\r\n");
-  lines_.push_back("<<NEW PAGE>>");
-  ++page_;
-}
-
-void RecordingPrinter::EndDoc() {
-  calls.push_back({"EndDoc", "", 0});
-  if (!partial_.empty()) Flush("\r\n");
-  lines_.push_back("<<END DOC>>");
-  page_ = 1;
-  ++jobs_;
-}
-
-void RecordingPrinter::SetFontName(const std::string& name) {
-  calls.push_back({"SetFontName", name, 0});
-  if (std::find(unusableFonts.begin(), unusableFonts.end(), name) != unusableFonts.end()) {
-    throw qel::QelError(qel::err::kInvalidProperty, "Printer.FontName");
-  }
-  font.name = name;
-}
-
-void RecordingPrinter::SetFontSize(float size) {
-  calls.push_back({"SetFontSize", std::to_string(size), 0});
-  font.size = size;
-}
-
-void RecordingPrinter::SetFontBold(bool bold) {
-  calls.push_back({"SetFontBold", bold ? "True" : "False", 0});
-  font.bold = bold ? -1 : 0;
-}
-
-std::vector<std::string> RecordingPrinter::Lines() const {
-  std::vector<std::string> out = lines_;
-  if (!partial_.empty()) out.push_back(partial_);
-  return out;
-}
-
-ReportChoiceResult RecordingReportUi::AskReports(const std::string& caption,
-                                                 const ReportChecks& initial) {
-  choiceCaptions.push_back(caption);
-  choiceInitial.push_back(initial);
-  if (nextChoice_ < choices.size()) return choices[nextChoice_++];
-  return ReportChoiceResult{ReportChoiceOutcome::Closed, {}};
-}
-
-ReportWindow* RecordingReportUi::NewReportWindow() {
-  windows.push_back(std::make_unique<RecordingReportWindow>());
-  return windows.back().get();
-}
-
-int RecordingReportUi::AskCopies(const std::string&) {
-  return copies;
-}
-
-std::optional<FontChoice> RecordingReportUi::AskFont(const FontRequest& request) {
-  fontRequests.push_back(request);
-  if (nextFont_ < fontAnswers.size()) return fontAnswers[nextFont_++];
-  return std::nullopt;
-}
-
-Answer ScriptedDialogs::MessageBox(const std::string& text, Buttons buttons, Icon icon,
-                                   const std::string& title) {
-  boxes.push_back({text, buttons, icon, title});
-  if (nextAnswer_ < answers.size()) return answers[nextAnswer_++];
-  return CancelAnswer(buttons);
-}
-
-std::optional<std::string> ScriptedDialogs::AskOpenFile(const FileDialogRequest& request) {
-  openRequests.push_back(request);
-  if (nextOpen_ < openAnswers.size()) return openAnswers[nextOpen_++];
-  return std::nullopt;
-}
-
-std::optional<std::string> ScriptedDialogs::AskSaveFile(const FileDialogRequest& request) {
-  saveRequests.push_back(request);
-  if (nextSave_ < saveAnswers.size()) return saveAnswers[nextSave_++];
-  return std::nullopt;
-}
-
-std::int16_t ScriptedDialogs::ShowErrorWarning(const std::string& message) {
-  warnings.push_back(message);
-  if (nextWarning_ < warningAnswers.size()) return warningAnswers[nextWarning_++];
-  return 0;
-}
-
-void ScriptedDialogs::ShowFinalScreen(const std::string& caption, const std::string& text) {
-  finalScreens.emplace_back(caption, text);
-}
-
-void ScriptedDialogs::ShowInputForm() {
-  ++inputFormShown;
-  if (onInputForm) onInputForm();
-}
-
-void RecordingWindow::SetRecentEntry(int index, const std::string& caption) {
-  if (index >= 1 && index <= 5) recent[index] = caption;
-}
-
 Platform SilentPlatform::Bundle() {
   Platform p;
   p.dialogs = &dialogs;
-  p.userSettings = &userSettings;
   p.clock = &clock;
   p.process = &process;
   return p;

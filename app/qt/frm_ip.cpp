@@ -1,6 +1,8 @@
 #include "qt/frm_ip.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QEvent>
 #include <QFocusEvent>
 #include <QGridLayout>
@@ -13,6 +15,7 @@
 #include <QTabWidget>
 #include <QTextEdit>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "core/app.h"
 #include "core/file_operations.h"
@@ -25,34 +28,117 @@ namespace corvala {
 
 namespace {
 
-const char* const kFrequencies[] = {"Weekly", "Biweekly", "Semimonthly", "Monthly", "Annually"};
-const char* const kComputations[] = {"W-2 Proforma", "Targeted Withholding",
-                                     "Percentage Method Withholding"};
+constexpr const char* kContext = "corvala::frmIP";
 
-// Which property each text box reads and writes.
-struct Binding {
-  const char* control;
-  const char* property;
+const char* const kFrequencies[] = {
+    QT_TRANSLATE_NOOP("corvala::frmIP", "Weekly"),
+    QT_TRANSLATE_NOOP("corvala::frmIP", "Biweekly"),
+    QT_TRANSLATE_NOOP("corvala::frmIP", "Semimonthly"),
+    QT_TRANSLATE_NOOP("corvala::frmIP", "Monthly"),
+    QT_TRANSLATE_NOOP("corvala::frmIP", "Annually"),
 };
-constexpr Binding kBindings[] = {
-    {"txtName", "sTaxpayer"},
-    {"txtLine2", "Line2"},
-    {"txtAnnualWages", "sWages4Yr"},
-    {"txtAllowancesProforma", "sAllowancesIP"},
-    {"txtAddWagePerChkProforma", "sAdditionalPayckWH"},
-    {"txtWages4RestOfYrTargeted", "sRemainingWages"},
-    {"txtPayPerLeftTargeted", "sRemainingPeriods"},
-    {"txtTargWH4RestOfYrTargeted", "sTargetedWH4Yr"},
-    {"txtAllowancesTargeted", "sAllowancesIP"},
-    {"txtAddWagePerChkTargeted", "sAdditionalPayckWH"},
-    {"txtWagesPercent", "sWagesPercent"},
-    {"txtAllowancesPercent", "sAllowancesIP"},
+const char* const kComputations[] = {
+    QT_TRANSLATE_NOOP("corvala::frmIP", "W-2 Proforma"),
+    QT_TRANSLATE_NOOP("corvala::frmIP", "Targeted Withholding"),
+    QT_TRANSLATE_NOOP("corvala::frmIP", "Percentage Method Withholding"),
+};
+const char* const kTabs[] = {
+    QT_TRANSLATE_NOOP("corvala::frmIP", "&General Information"),
+    QT_TRANSLATE_NOOP("corvala::frmIP", "&W-2 Proforma"),
+    QT_TRANSLATE_NOOP("corvala::frmIP", "&Targeted Withholding"),
+    QT_TRANSLATE_NOOP("corvala::frmIP", "&Percentage Method"),
 };
 
-QListWidget* NewList(QWidget* parent, const char* name, const char* const* items, int count) {
+constexpr const char* kAllowancesHelp = QT_TRANSLATE_NOOP(
+    "corvala::frmIP",
+    "Enter the number of withholding allowances that you want to use for this computation.");
+constexpr const char* kAdditionalHelp =
+    QT_TRANSLATE_NOOP("corvala::frmIP",
+                      "Enter the additional withholding that the employee would want withheld. "
+                      "This would be additional to the withholding based on the allowances.");
+constexpr const char* kFrequencyHelp = QT_TRANSLATE_NOOP(
+    "corvala::frmIP", "Click on the appropriate payroll frequency, if it is not already selected.");
+constexpr const char* kUnmarriedHelp = QT_TRANSLATE_NOOP(
+    "corvala::frmIP",
+    "Check the box if the employee is going to indicate an unmarried status on the W-4 form.");
+constexpr const char* kAllowances = QT_TRANSLATE_NOOP("corvala::frmIP", "Withholding Allowances:");
+constexpr const char* kAdditional =
+    QT_TRANSLATE_NOOP("corvala::frmIP", "Additional Withholding Per Pay Check:");
+constexpr const char* kFrequency = QT_TRANSLATE_NOOP("corvala::frmIP", "Payroll Frequency:");
+constexpr const char* kUnmarried = QT_TRANSLATE_NOOP("corvala::frmIP", "Check If Unmarried");
+
+using K = FieldKind;
+constexpr FieldSpec kFields[] = {
+    {0, K::ComputationList, "lstComputationChoice",
+     QT_TRANSLATE_NOOP("corvala::frmIP", "Choose Desired Computation:"), "enumComputationType",
+     QT_TRANSLATE_NOOP("corvala::frmIP",
+                       "This program can make three types of computations. Choose the type of "
+                       "computation that you need.")},
+    {0, K::Text, "txtName", QT_TRANSLATE_NOOP("corvala::frmIP", "Employee's Name:"), "sTaxpayer",
+     QT_TRANSLATE_NOOP("corvala::frmIP",
+                       "Enter the name of the employee. This input is optional.")},
+    {0, K::Text, "txtLine2", QT_TRANSLATE_NOOP("corvala::frmIP", "Optional Second Line:"), "Line2",
+     QT_TRANSLATE_NOOP("corvala::frmIP",
+                       "Enter the a information that you would like printed on each report below "
+                       "the name of the employee. This input is optional.")},
+    {0, K::FileName, "btnFilename", QT_TRANSLATE_NOOP("corvala::frmIP", "Change or set filename"),
+     "",
+     QT_TRANSLATE_NOOP("corvala::frmIP",
+                       "You can change or choose a filename by clicking on the button")},
+
+    {1, K::Money, "txtAnnualWages",
+     QT_TRANSLATE_NOOP("corvala::frmIP", "Annual Wages Subject To Federal Withholding: "),
+     "sWages4Yr",
+     QT_TRANSLATE_NOOP("corvala::frmIP",
+                       "Enter the gross wages that are projected to be on the W-2.")},
+    {1, K::FrequencyList, "lstFreqProforma", kFrequency, "enumFrequency", kFrequencyHelp},
+    {1, K::Count, "txtAllowancesProforma", kAllowances, "sAllowancesIP", kAllowancesHelp},
+    {1, K::Money, "txtAddWagePerChkProforma", kAdditional, "sAdditionalPayckWH", kAdditionalHelp},
+    {1, K::Unmarried, "chkUnmarriedProforma", kUnmarried, "IsSingle", kUnmarriedHelp},
+    {1, K::Result, "lblAnnualWHProforma",
+     QT_TRANSLATE_NOOP("corvala::frmIP", "Annual Federal Withholding:"), "sPerYrWHProforma", ""},
+
+    {2, K::Money, "txtWages4RestOfYrTargeted",
+     QT_TRANSLATE_NOOP("corvala::frmIP", "Wages For Rest Of The Year:"), "sRemainingWages",
+     QT_TRANSLATE_NOOP("corvala::frmIP", "Enter the wages anticipated for the rest of the year.")},
+    {2, K::Count, "txtPayPerLeftTargeted",
+     QT_TRANSLATE_NOOP("corvala::frmIP", "Pay Periods For Rest Of Year:"), "sRemainingPeriods",
+     QT_TRANSLATE_NOOP("corvala::frmIP", "Enter the number of pay periods left in the year.")},
+    {2, K::Money, "txtTargWH4RestOfYrTargeted",
+     QT_TRANSLATE_NOOP("corvala::frmIP", "Desired Withholding For Rest Of Year:"), "sTargetedWH4Yr",
+     QT_TRANSLATE_NOOP("corvala::frmIP",
+                       "Enter desired amount of withholding for the rest of the year.")},
+    {2, K::FrequencyList, "lstFreqTargeted", kFrequency, "enumFrequency", kFrequencyHelp},
+    {2, K::Count, "txtAllowancesTargeted", kAllowances, "sAllowancesIP", kAllowancesHelp},
+    {2, K::Money, "txtAddWagePerChkTargeted", kAdditional, "sAdditionalPayckWH", kAdditionalHelp},
+    {2, K::Unmarried, "chkUnmarriedTargeted", kUnmarried, "IsSingle", kUnmarriedHelp},
+    {2, K::Result, "lblWHShort",
+     QT_TRANSLATE_NOOP("corvala::frmIP", "Shortage(-Excess) Of Withholding For Year:"),
+     "sShortage4Yr", ""},
+
+    {3, K::Money, "txtWagesPercent",
+     QT_TRANSLATE_NOOP("corvala::frmIP", "Gross Wages For Pay Period:"), "sWagesPercent",
+     QT_TRANSLATE_NOOP("corvala::frmIP",
+                       "Enter the Gross Wage for the pay period. The program will compute the "
+                       "withholding using the percentage method.")},
+    {3, K::Count, "txtAllowancesPercent", kAllowances, "sAllowancesIP", kAllowancesHelp},
+    {3, K::FrequencyList, "lstFreqPercent", kFrequency, "enumFrequency", kFrequencyHelp},
+    {3, K::Unmarried, "chkUnmarriedPercent", kUnmarried, "IsSingle", kUnmarriedHelp},
+    {3, K::Result, "lblWHPercentMethod",
+     QT_TRANSLATE_NOOP("corvala::frmIP", "Percentage Method Withholding:"), "sWHPercentMethod", ""},
+};
+
+QString Tr(const char* text) {
+  return QCoreApplication::translate(kContext, text);
+}
+
+bool IsTextBox(FieldKind kind) {
+  return kind == K::Text || kind == K::Money || kind == K::Count;
+}
+
+QListWidget* NewList(QWidget* parent, const char* const* items, int count) {
   auto* list = new QListWidget(parent);
-  list->setObjectName(name);
-  for (int i = 0; i < count; ++i) list->addItem(items[i]);
+  for (int i = 0; i < count; ++i) list->addItem(Tr(items[i]));
   list->setSelectionMode(QAbstractItemView::SingleSelection);
   list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -61,15 +147,8 @@ QListWidget* NewList(QWidget* parent, const char* name, const char* const* items
   return list;
 }
 
-QLineEdit* NewText(QWidget* parent, const char* name) {
-  auto* box = new QLineEdit(parent);
-  box->setObjectName(name);
-  return box;
-}
-
-QLabel* NewResult(QWidget* parent, const char* name) {
+QLabel* NewResult(QWidget* parent) {
   auto* label = new QLabel(parent);
-  label->setObjectName(name);
   label->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
   label->setAutoFillBackground(true);
   label->setBackgroundRole(QPalette::Base);
@@ -82,62 +161,107 @@ QLabel* NewResult(QWidget* parent, const char* name) {
   return label;
 }
 
-QCheckBox* NewCheck(QWidget* parent, const char* name) {
-  auto* box = new QCheckBox("Check If Unmarried", parent);
-  box->setObjectName(name);
-  return box;
+// The control of one row, made for its kind; the file-name row makes its button here and its
+// label in the caller.
+QWidget* NewControl(QWidget* page, const FieldSpec& field) {
+  QWidget* control = nullptr;
+  switch (field.kind) {
+    case K::Text:
+    case K::Money:
+    case K::Count:
+      control = new QLineEdit(page);
+      break;
+    case K::ComputationList:
+      control = NewList(page, kComputations, std::size(kComputations));
+      break;
+    case K::FrequencyList:
+      control = NewList(page, kFrequencies, std::size(kFrequencies));
+      break;
+    case K::Unmarried:
+      control = new QCheckBox(Tr(field.caption), page);
+      break;
+    case K::Result:
+      control = NewResult(page);
+      break;
+    case K::FileName: {
+      auto* button = new QPushButton(Tr(field.caption), page);
+      button->setAutoDefault(false);
+      control = button;
+      break;
+    }
+  }
+  control->setObjectName(field.name);
+  return control;
 }
 
-bool IsFrequencyList(const QString& name) {
-  return name.startsWith("lstFreq");
-}
+// While it lives, keeps the text keys typed into another window than `form` (a message box the
+// form put up) instead of letting that window swallow them; Replay types them into a control.
+// Enter, Escape, Space and Tab still reach the message box, to answer it.
+class KeysForField : public QObject {
+ public:
+  explicit KeysForField(QWidget* form) : form_(form) { qApp->installEventFilter(this); }
+  ~KeysForField() override { qApp->removeEventFilter(this); }
+
+  void Replay(QWidget* control) {
+    qApp->removeEventFilter(this);
+    for (const Key& key : keys_) {
+      QKeyEvent press(QEvent::KeyPress, key.code, key.modifiers, key.text);
+      QCoreApplication::sendEvent(control, &press);
+      QKeyEvent release(QEvent::KeyRelease, key.code, key.modifiers, key.text);
+      QCoreApplication::sendEvent(control, &release);
+    }
+    keys_.clear();
+  }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() != QEvent::KeyPress || !watched->isWidgetType()) return false;
+    // The first widget a key reaches in the message box keeps it, so each key counts once.
+    auto* widget = static_cast<QWidget*>(watched);
+    if (widget->window() == form_ || widget->window() != QApplication::activeModalWidget()) {
+      return false;
+    }
+    auto* key = static_cast<QKeyEvent*>(event);
+    const QString text = key->text();
+    if (text.isEmpty() || !text.front().isPrint() || key->key() == Qt::Key_Space) return false;
+    keys_.push_back({key->key(), key->modifiers(), text});
+    return true;
+  }
+
+ private:
+  struct Key {
+    int code;
+    Qt::KeyboardModifiers modifiers;
+    QString text;
+  };
+  QWidget* form_;
+  std::vector<Key> keys_;
+};
 
 }  // namespace
 
+std::span<const FieldSpec> InputFields() {
+  return kFields;
+}
+
+const FieldSpec* FieldNamed(const QString& name) {
+  for (const FieldSpec& field : kFields) {
+    if (name == field.name) return &field;
+  }
+  return nullptr;
+}
+
 QString HelpTextFor(const QString& name) {
-  if (name == "txtName") return "Enter the name of the employee. This input is optional.";
-  if (name == "txtLine2") {
-    return "Enter the a information that you would like printed on each report below the name of "
-           "the employee. This input is optional.";
-  }
-  if (name == "lstComputationChoice") {
-    return "This program can make three types of computations. Choose the type of computation "
-           "that you need.";
-  }
-  if (name == "btnFilename") return "You can change or choose a filename by clicking on the button";
-  if (name == "txtAnnualWages") return "Enter the gross wages that are projected to be on the W-2.";
-  if (IsFrequencyList(name)) {
-    return "Click on the appropriate payroll frequency, if it is not already selected.";
-  }
-  if (name.startsWith("txtAllowances")) {
-    return "Enter the number of withholding allowances that you want to use for this computation.";
-  }
-  if (name.startsWith("txtAddWagePerChk")) {
-    return "Enter the additional withholding that the employee would want withheld. This would be "
-           "additional to the withholding based on the allowances.";
-  }
-  if (name.startsWith("chkUnmarried")) {
-    return "Check the box if the employee is going to indicate an unmarried status on the W-4 "
-           "form.";
-  }
-  if (name == "txtWages4RestOfYrTargeted")
-    return "Enter the wages anticipated for the rest of the year.";
-  if (name == "txtPayPerLeftTargeted") return "Enter the number of pay periods left in the year.";
-  if (name == "txtTargWH4RestOfYrTargeted") {
-    return "Enter desired amount of withholding for the rest of the year.";
-  }
-  if (name == "txtWagesPercent") {
-    return "Enter the Gross Wage for the pay period. The program will compute the withholding "
-           "using the percentage method.";
-  }
-  return {};
+  const FieldSpec* field = FieldNamed(name);
+  return field && *field->help ? Tr(field->help) : QString();
 }
 
 frmIP::frmIP(App& app, QWidget* parent) : QDialog(parent), app_(app) {
   setObjectName("frmIP");
-  setWindowTitle("Inputs");
+  setWindowTitle(tr("Inputs"));
   setWindowIcon(ProgramIcon());
   Build();
+  BindControls();
   Wire();
 }
 
@@ -148,118 +272,71 @@ ostrand::_WhBusObj& frmIP::Object() {
 }
 
 std::string frmIP::PropertyOf(const QWidget* control) {
-  for (const Binding& b : kBindings) {
-    if (control->objectName() == b.control) return b.property;
-  }
-  return {};
+  const FieldSpec* field = FieldNamed(control->objectName());
+  return field && IsTextBox(field->kind) ? field->property : std::string();
 }
 
 QString frmIP::InputCaption(const QLineEdit* box) const {
-  auto it = captions_.find(box);
-  if (it == captions_.end()) return box->objectName();
-  QString caption = it->second;
+  const FieldSpec* field = FieldNamed(box->objectName());
+  if (!field) return box->objectName();
+  QString caption = Tr(field->caption);
   caption.remove('&');
   caption = caption.trimmed();
   if (caption.endsWith(':')) caption.chop(1);
   return caption;
 }
 
+std::vector<QLineEdit*> frmIP::NumberInputs(int tab) const {
+  std::vector<QLineEdit*> boxes;
+  for (const FieldSpec& field : kFields) {
+    if (field.tab == tab && (field.kind == K::Money || field.kind == K::Count)) {
+      boxes.push_back(findChild<QLineEdit*>(field.name));
+    }
+  }
+  return boxes;
+}
+
+template <typename T>
+std::vector<T*> frmIP::ControlsOf(FieldKind kind) const {
+  std::vector<T*> controls;
+  for (const FieldSpec& field : kFields) {
+    if (field.kind == kind) controls.push_back(findChild<T*>(field.name));
+  }
+  return controls;
+}
+
 void frmIP::Build() {
   vsTabIP = new QTabWidget(this);
   vsTabIP->setObjectName("vsTabIP");
-  const QStringList tabs =
-      QString("&General Information|&W-2 Proforma|&Targeted Withholding|&Percentage Method")
-          .split('|');
-
-  auto row = [this](QGridLayout* grid, int r, const QString& caption, QWidget* control) {
-    auto* label = new QLabel(caption, control->parentWidget());
-    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    label->setBuddy(control);
-    grid->addWidget(label, r, 0, Qt::AlignRight | Qt::AlignTop);
-    grid->addWidget(control, r, 1);
-    if (auto* box = qobject_cast<QLineEdit*>(control)) captions_[box] = caption;
-  };
-
-  // General Information.
-  auto* general = new QWidget;
-  auto* g = new QGridLayout(general);
-  lstComputationChoice = NewList(general, "lstComputationChoice", kComputations, 3);
-  txtName = NewText(general, "txtName");
-  txtLine2 = NewText(general, "txtLine2");
-  btnFilename = new QPushButton("Change or set filename", general);
-  btnFilename->setObjectName("btnFilename");
-  lblFilename = new QLabel(general);
-  lblFilename->setObjectName("lblFilename");
-  lblFilename->setWordWrap(true);
-  lblFilename->setTextInteractionFlags(Qt::TextSelectableByMouse);
-  row(g, 0, "Choose Desired Computation:", lstComputationChoice);
-  row(g, 1, "Employee's Name:", txtName);
-  row(g, 2, "Optional Second Line:", txtLine2);
-  g->addWidget(btnFilename, 3, 0);
-  g->addWidget(lblFilename, 3, 1);
-  g->setRowStretch(4, 1);
-  g->setColumnStretch(1, 1);
-
-  // W-2 Proforma.
-  auto* proforma = new QWidget;
-  auto* p = new QGridLayout(proforma);
-  txtAnnualWages = NewText(proforma, "txtAnnualWages");
-  lstFreqProforma = NewList(proforma, "lstFreqProforma", kFrequencies, 5);
-  txtAllowancesProforma = NewText(proforma, "txtAllowancesProforma");
-  txtAddWagePerChkProforma = NewText(proforma, "txtAddWagePerChkProforma");
-  chkUnmarriedProforma = NewCheck(proforma, "chkUnmarriedProforma");
-  lblAnnualWHProforma = NewResult(proforma, "lblAnnualWHProforma");
-  row(p, 0, "Annual Wages Subject To Federal Withholding: ", txtAnnualWages);
-  row(p, 1, "Payroll Frequency:", lstFreqProforma);
-  row(p, 2, "Withholding Allowances:", txtAllowancesProforma);
-  row(p, 3, "Additional Withholding Per Pay Check:", txtAddWagePerChkProforma);
-  p->addWidget(chkUnmarriedProforma, 4, 1);
-  row(p, 5, "Annual Federal Withholding:", lblAnnualWHProforma);
-  p->setRowStretch(6, 1);
-  p->setColumnStretch(1, 1);
-
-  // Targeted Withholding.
-  auto* targeted = new QWidget;
-  auto* t = new QGridLayout(targeted);
-  txtWages4RestOfYrTargeted = NewText(targeted, "txtWages4RestOfYrTargeted");
-  txtPayPerLeftTargeted = NewText(targeted, "txtPayPerLeftTargeted");
-  txtTargWH4RestOfYrTargeted = NewText(targeted, "txtTargWH4RestOfYrTargeted");
-  lstFreqTargeted = NewList(targeted, "lstFreqTargeted", kFrequencies, 5);
-  txtAllowancesTargeted = NewText(targeted, "txtAllowancesTargeted");
-  txtAddWagePerChkTargeted = NewText(targeted, "txtAddWagePerChkTargeted");
-  chkUnmarriedTargeted = NewCheck(targeted, "chkUnmarriedTargeted");
-  lblWHShort = NewResult(targeted, "lblWHShort");
-  row(t, 0, "Wages For Rest Of The Year:", txtWages4RestOfYrTargeted);
-  row(t, 1, "Pay Periods For Rest Of Year:", txtPayPerLeftTargeted);
-  row(t, 2, "Desired Withholding For Rest Of Year:", txtTargWH4RestOfYrTargeted);
-  row(t, 3, "Payroll Frequency:", lstFreqTargeted);
-  row(t, 4, "Withholding Allowances:", txtAllowancesTargeted);
-  row(t, 5, "Additional Withholding Per Pay Check:", txtAddWagePerChkTargeted);
-  t->addWidget(chkUnmarriedTargeted, 6, 1);
-  row(t, 7, "Shortage(-Excess) Of Withholding For Year:", lblWHShort);
-  t->setRowStretch(8, 1);
-  t->setColumnStretch(1, 1);
-
-  // Percentage Method.
-  auto* percent = new QWidget;
-  auto* c = new QGridLayout(percent);
-  txtWagesPercent = NewText(percent, "txtWagesPercent");
-  txtAllowancesPercent = NewText(percent, "txtAllowancesPercent");
-  lstFreqPercent = NewList(percent, "lstFreqPercent", kFrequencies, 5);
-  chkUnmarriedPercent = NewCheck(percent, "chkUnmarriedPercent");
-  lblWHPercentMethod = NewResult(percent, "lblWHPercentMethod");
-  row(c, 0, "Gross Wages For Pay Period:", txtWagesPercent);
-  row(c, 1, "Withholding Allowances:", txtAllowancesPercent);
-  row(c, 2, "Payroll Frequency:", lstFreqPercent);
-  c->addWidget(chkUnmarriedPercent, 3, 1);
-  row(c, 4, "Percentage Method Withholding:", lblWHPercentMethod);
-  c->setRowStretch(5, 1);
-  c->setColumnStretch(1, 1);
-
-  vsTabIP->addTab(general, tabs[0]);
-  vsTabIP->addTab(proforma, tabs[1]);
-  vsTabIP->addTab(targeted, tabs[2]);
-  vsTabIP->addTab(percent, tabs[3]);
+  for (int tab = 0; tab < static_cast<int>(std::size(kTabs)); ++tab) {
+    auto* page = new QWidget;
+    auto* grid = new QGridLayout(page);
+    int row = 0;
+    for (const FieldSpec& field : kFields) {
+      if (field.tab != tab) continue;
+      QWidget* control = NewControl(page, field);
+      if (field.kind == K::FileName) {
+        auto* label = new QLabel(page);
+        label->setObjectName("lblFilename");
+        label->setWordWrap(true);
+        label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        grid->addWidget(control, row, 0);
+        grid->addWidget(label, row, 1);
+      } else if (field.kind == K::Unmarried) {
+        grid->addWidget(control, row, 1);
+      } else {
+        auto* label = new QLabel(Tr(field.caption), page);
+        label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        label->setBuddy(control);
+        grid->addWidget(label, row, 0, Qt::AlignRight | Qt::AlignTop);
+        grid->addWidget(control, row, 1);
+      }
+      ++row;
+    }
+    grid->setRowStretch(row, 1);
+    grid->setColumnStretch(1, 1);
+    vsTabIP->addTab(page, Tr(kTabs[tab]));
+  }
 
   txtHelp = new QTextEdit(this);
   txtHelp->setObjectName("txtHelp");
@@ -268,14 +345,14 @@ void frmIP::Build() {
   txtHelp->setFocusPolicy(Qt::NoFocus);
   txtHelp->setFixedHeight(64);
 
-  btnOK = new QPushButton("&OK", this);
+  btnOK = new QPushButton(tr("&OK"), this);
   btnOK->setObjectName("btnOK");
-  btnCancel = new QPushButton("Ca&ncel", this);
+  btnCancel = new QPushButton(tr("Ca&ncel"), this);
   btnCancel->setObjectName("btnCancel");
-  // Enter moves between fields; it must not press a button behind the user's back.
+  // Enter moves between fields; it must not press a button behind the user's back. Enter on a
+  // button that has the focus presses that button (the event filter).
   btnOK->setAutoDefault(false);
   btnCancel->setAutoDefault(false);
-  btnFilename->setAutoDefault(false);
 
   auto* buttons = new QHBoxLayout;
   buttons->addStretch(1);
@@ -289,36 +366,60 @@ void frmIP::Build() {
   resize(620, 470);
 }
 
-void frmIP::Wire() {
-  const QList<QWidget*> controls = {lstComputationChoice,
-                                    txtName,
-                                    txtLine2,
-                                    btnFilename,
-                                    txtAnnualWages,
-                                    lstFreqProforma,
-                                    txtAllowancesProforma,
-                                    txtAddWagePerChkProforma,
-                                    chkUnmarriedProforma,
-                                    txtWages4RestOfYrTargeted,
-                                    txtPayPerLeftTargeted,
-                                    txtTargWH4RestOfYrTargeted,
-                                    lstFreqTargeted,
-                                    txtAllowancesTargeted,
-                                    txtAddWagePerChkTargeted,
-                                    chkUnmarriedTargeted,
-                                    txtWagesPercent,
-                                    txtAllowancesPercent,
-                                    lstFreqPercent,
-                                    chkUnmarriedPercent};
-  for (QWidget* control : controls) control->installEventFilter(this);
+void frmIP::BindControls() {
+  auto text = [this](const char* name) { return findChild<QLineEdit*>(name); };
+  auto list = [this](const char* name) { return findChild<QListWidget*>(name); };
+  auto check = [this](const char* name) { return findChild<QCheckBox*>(name); };
+  auto label = [this](const char* name) { return findChild<QLabel*>(name); };
+  lstComputationChoice = list("lstComputationChoice");
+  txtName = text("txtName");
+  txtLine2 = text("txtLine2");
+  btnFilename = findChild<QPushButton*>("btnFilename");
+  lblFilename = label("lblFilename");
+  txtAnnualWages = text("txtAnnualWages");
+  lstFreqProforma = list("lstFreqProforma");
+  txtAllowancesProforma = text("txtAllowancesProforma");
+  txtAddWagePerChkProforma = text("txtAddWagePerChkProforma");
+  chkUnmarriedProforma = check("chkUnmarriedProforma");
+  lblAnnualWHProforma = label("lblAnnualWHProforma");
+  txtWages4RestOfYrTargeted = text("txtWages4RestOfYrTargeted");
+  txtPayPerLeftTargeted = text("txtPayPerLeftTargeted");
+  txtTargWH4RestOfYrTargeted = text("txtTargWH4RestOfYrTargeted");
+  lstFreqTargeted = list("lstFreqTargeted");
+  txtAllowancesTargeted = text("txtAllowancesTargeted");
+  txtAddWagePerChkTargeted = text("txtAddWagePerChkTargeted");
+  chkUnmarriedTargeted = check("chkUnmarriedTargeted");
+  lblWHShort = label("lblWHShort");
+  txtWagesPercent = text("txtWagesPercent");
+  txtAllowancesPercent = text("txtAllowancesPercent");
+  lstFreqPercent = list("lstFreqPercent");
+  chkUnmarriedPercent = check("chkUnmarriedPercent");
+  lblWHPercentMethod = label("lblWHPercentMethod");
+}
 
-  for (const Binding& b : kBindings) {
-    auto* box = findChild<QLineEdit*>(b.control);
-    const std::string property = b.property;
+void frmIP::Wire() {
+  for (const FieldSpec& field : kFields) {
+    if (field.kind != K::Result) findChild<QWidget*>(field.name)->installEventFilter(this);
+  }
+  btnOK->installEventFilter(this);
+  btnCancel->installEventFilter(this);
+  // Leaving a tab (its page hides) ends the visit.
+  for (int tab = 0; tab < vsTabIP->count(); ++tab) vsTabIP->widget(tab)->installEventFilter(this);
+
+  for (const FieldSpec& field : kFields) {
+    if (!IsTextBox(field.kind)) continue;
+    auto* box = findChild<QLineEdit*>(field.name);
+    const std::string property = field.property;
     connect(box, &QLineEdit::textEdited, this, [this, box, property] {
       if (loading_) return;
-      if (ControlExtend::TextChg(app_, box, Object(), property))
+      if (ControlExtend::TextChg(app_, box, Object(), property)) {
         FileOperations::MarkInputsChanged(app_);
+      }
+      // The other boxes of the same input show what this one shows.
+      for (const FieldSpec& field : kFields) {
+        if (field.property != property || field.name == box->objectName()) continue;
+        if (auto* other = findChild<QLineEdit*>(field.name)) other->setText(box->text());
+      }
     });
   }
 
@@ -327,7 +428,7 @@ void frmIP::Wire() {
     Object().enumComputationType(static_cast<ostrand::eComputationType>(row));
     FileOperations::MarkInputsChanged(app_);
   });
-  for (QListWidget* list : {lstFreqProforma, lstFreqTargeted, lstFreqPercent}) {
+  for (QListWidget* list : ControlsOf<QListWidget>(K::FrequencyList)) {
     connect(list, &QListWidget::currentRowChanged, this, [this](int row) {
       if (loading_ || row < 0) return;
       const bool changed = Object().enumFrequency() != row;
@@ -335,15 +436,16 @@ void frmIP::Wire() {
       if (changed) FileOperations::MarkInputsChanged(app_);
     });
   }
-  connect(chkUnmarriedProforma, &QCheckBox::clicked, this,
-          [this] { UnmarriedSync(chkUnmarriedProforma); });
-  connect(chkUnmarriedPercent, &QCheckBox::clicked, this, [this] {
-    UnmarriedSync(chkUnmarriedPercent);
-    IPSupport::ShowPercentMethWH(app_, *this);
-  });
+  // Every unmarried box takes the others along at once, so all tabs show the same status.
+  for (QCheckBox* box : ControlsOf<QCheckBox>(K::Unmarried)) {
+    connect(box, &QCheckBox::clicked, this, [this, box] {
+      UnmarriedSync(box);
+      if (box == chkUnmarriedPercent) IPSupport::ShowPercentMethWH(app_, *this);
+    });
+  }
 
   connect(btnFilename, &QPushButton::clicked, this, [this] {
-    FileOperations::SaveAs(app_);
+    if (FileOperations::SaveAs(app_)) savedMeanwhile_ = true;
     Object().BeginEdit();
     IPSupport::SetInitialIP(app_, *this);
   });
@@ -366,68 +468,128 @@ void frmIP::UnmarriedSync(QCheckBox* from) {
   const bool single = from->isChecked();
   if (Object().IsSingle() != single) FileOperations::MarkInputsChanged(app_);
   Object().IsSingle(single);
-  for (QCheckBox* box : {chkUnmarriedProforma, chkUnmarriedTargeted, chkUnmarriedPercent}) {
-    box->setChecked(single);
+  for (QCheckBox* box : ControlsOf<QCheckBox>(K::Unmarried)) box->setChecked(single);
+}
+
+void frmIP::ShowProperty(const std::string& property, const QLineEdit* except) {
+  const QString value = QString::fromStdString(ControlExtend::GetProp(Object(), property));
+  for (const FieldSpec& field : kFields) {
+    if (!IsTextBox(field.kind) || field.property != property) continue;
+    auto* box = findChild<QLineEdit*>(field.name);
+    if (box != except) box->setText(value);
+  }
+}
+
+void frmIP::Recompute(int tab) {
+  switch (tab) {
+    case 1:
+      IPSupport::ShowProformaWH(app_, *this);
+      break;
+    case 2:
+      IPSupport::ShowTargeted(app_, *this);
+      break;
+    case 3:
+      IPSupport::ShowPercentMethWH(app_, *this);
+      break;
+    default:
+      break;
   }
 }
 
 void frmIP::LoadFromObject() {
   loading_ = true;
   ostrand::_WhBusObj& o = Object();
-  lblAnnualWHProforma->clear();
-  lblWHShort->clear();
-  lblWHPercentMethod->clear();
-  txtName->setText(QString::fromStdString(o.sTaxpayer()));
-  txtLine2->setText(QString::fromStdString(o.Line2()));
-  lstComputationChoice->setCurrentRow(static_cast<int>(o.enumComputationType()));
-  const int frequency = static_cast<int>(o.enumFrequency());
-  const bool single = o.IsSingle();
-  for (QListWidget* list : {lstFreqProforma, lstFreqTargeted, lstFreqPercent}) {
-    list->setCurrentRow(frequency);
+  opening_.clear();
+  for (const FieldSpec& field : kFields) {
+    if (field.kind == K::Result) {
+      findChild<QLabel*>(field.name)->clear();
+      continue;
+    }
+    if (!*field.property) continue;
+    const std::string value = ostrand::GetProperty(o, field.property);
+    const bool known = std::any_of(opening_.begin(), opening_.end(), [&field](const auto& kept) {
+      return kept.first == field.property;
+    });
+    if (!known) opening_.emplace_back(field.property, value);
+    switch (field.kind) {
+      case K::Text:
+      case K::Money:
+      case K::Count:
+        findChild<QLineEdit*>(field.name)->setText(QString::fromStdString(value));
+        break;
+      case K::ComputationList:
+      case K::FrequencyList:
+        findChild<QListWidget*>(field.name)->setCurrentRow(std::stoi(value));
+        break;
+      case K::Unmarried:
+        findChild<QCheckBox*>(field.name)->setChecked(o.IsSingle());
+        break;
+      default:
+        break;
+    }
   }
-  for (QCheckBox* box : {chkUnmarriedProforma, chkUnmarriedTargeted, chkUnmarriedPercent}) {
-    box->setChecked(single);
-  }
-  txtAnnualWages->setText(QString::fromStdString(o.sWages4Yr()));
-  txtAddWagePerChkProforma->setText(QString::fromStdString(o.sAdditionalPayckWH()));
-  txtAllowancesProforma->setText(QString::fromStdString(o.sAllowancesIP()));
   lblAnnualWHProforma->setText("0.00");
-  txtAddWagePerChkTargeted->setText(QString::fromStdString(o.sAdditionalPayckWH()));
-  txtAllowancesTargeted->setText(QString::fromStdString(o.sAllowancesIP()));
-  txtWages4RestOfYrTargeted->setText(QString::fromStdString(o.sRemainingWages()));
-  txtPayPerLeftTargeted->setText(QString::fromStdString(o.sRemainingPeriods()));
-  txtTargWH4RestOfYrTargeted->setText(QString::fromStdString(o.sTargetedWH4Yr()));
-  txtAllowancesPercent->setText(QString::fromStdString(o.sAllowancesIP()));
-  txtWagesPercent->setText(QString::fromStdString(o.sWagesPercent()));
+  openingSaved_ = app_.state.DataSaved;
+  savedMeanwhile_ = false;
   loading_ = false;
   o.BeginEdit();
+}
+
+void frmIP::reject() {
+  CancelInputs();
+  QDialog::reject();
+}
+
+void frmIP::CancelInputs() {
+  ostrand::_WhBusObj& o = Object();
+  bool changed = false;
+  for (const auto& [property, value] : opening_) {
+    if (ostrand::GetProperty(o, property) == value) continue;
+    ostrand::LetProperty(o, property, value);
+    changed = true;
+  }
+  // A case saved under a new name meanwhile holds the form's inputs, no longer the object's.
+  if (savedMeanwhile_) {
+    if (changed) app_.state.DataSaved = false;
+  } else {
+    app_.state.DataSaved = openingSaved_;
+  }
 }
 
 bool frmIP::eventFilter(QObject* watched, QEvent* event) {
   auto* control = qobject_cast<QWidget*>(watched);
   if (!control) return QDialog::eventFilter(watched, event);
+  const bool button = control == btnOK || control == btnCancel;
   switch (event->type()) {
+    case QEvent::Hide:
+      if (vsTabIP->indexOf(control) >= 0) warnedTab_ = -1;
+      break;
     case QEvent::FocusIn: {
       // Focus coming back after a message box or another window is not a new entry.
       const auto reason = static_cast<QFocusEvent*>(event)->reason();
-      if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
+      if (!button && reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
         Entered(control);
       }
       break;
     }
     case QEvent::FocusOut: {
       const auto reason = static_cast<QFocusEvent*>(event)->reason();
-      if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) Left(control);
+      if (!button && reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
+        Left(control);
+      }
       break;
     }
     case QEvent::KeyPress: {
       if (control == btnFilename) break;
       auto* key = static_cast<QKeyEvent*>(event);
-      if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
-        int code = 13;
-        ControlExtend::EnterToTab(code, control);
-        if (code == 0) return true;
+      if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter) break;
+      if (button) {
+        static_cast<QPushButton*>(control)->click();
+        return true;
       }
+      int code = 13;
+      ControlExtend::EnterToTab(code, control);
+      if (code == 0) return true;
       break;
     }
     default:
@@ -438,66 +600,53 @@ bool frmIP::eventFilter(QObject* watched, QEvent* event) {
 
 void frmIP::Entered(QWidget* control) {
   const QString name = control->objectName();
-  if (control != lstComputationChoice && control != btnFilename) IPSupport::ChkTab(app_, *this);
   if (qobject_cast<QLineEdit*>(control)) ControlExtend::SelectText(control);
   currentHelp_ = HelpTextFor(name);
   SetInputProblem(inputProblem_);
-  if (auto* list = qobject_cast<QListWidget*>(control); list && IsFrequencyList(name)) {
+  // The tab-mismatch warning comes once per visit of a tab, not at every field of it; what the
+  // user types on while it is up goes to the field, not to the warning.
+  if (control != lstComputationChoice && control != btnFilename &&
+      warnedTab_ != vsTabIP->currentIndex()) {
+    KeysForField keys(this);
+    warnedTab_ = vsTabIP->currentIndex();  // no second warning while this one is up
+    if (!IPSupport::ChkTab(app_, *this)) warnedTab_ = -1;
+    keys.Replay(control);
+  }
+  const FieldSpec* field = FieldNamed(name);
+  if (field && field->kind == K::FrequencyList) {
+    auto* list = static_cast<QListWidget*>(control);
     if (list->currentRow() >= 0) IPSupport::SyncFrequency(app_, *this, list->currentRow());
   }
 }
 
 void frmIP::Left(QWidget* control) {
+  const FieldSpec* field = FieldNamed(control->objectName());
+  if (!field) return;
   ostrand::_WhBusObj& o = Object();
-  auto reread = [&o](QLineEdit* box) {
-    box->setText(QString::fromStdString(ControlExtend::GetProp(o, PropertyOf(box))));
-  };
-  if (control == txtName || control == txtLine2) {
-    reread(static_cast<QLineEdit*>(control));
-  } else if (control == txtAnnualWages || control == txtAllowancesProforma ||
-             control == txtAddWagePerChkProforma) {
-    reread(static_cast<QLineEdit*>(control));
-    IPSupport::ShowProformaWH(app_, *this);
-  } else if (control == txtWages4RestOfYrTargeted || control == txtPayPerLeftTargeted ||
-             control == txtTargWH4RestOfYrTargeted || control == txtAddWagePerChkTargeted) {
-    reread(static_cast<QLineEdit*>(control));
-    IPSupport::ShowTargeted(app_, *this);
-  } else if (control == txtAllowancesTargeted) {
-    IPSupport::ShowTargeted(app_, *this);
-  } else if (control == txtWagesPercent) {
-    reread(txtWagesPercent);
-    IPSupport::ShowPercentMethWH(app_, *this);
-  } else if (control == txtAllowancesPercent) {
-    IPSupport::ShowPercentMethWH(app_, *this);
-  } else if (control == lstComputationChoice) {
-    if (lstComputationChoice->currentRow() >= 0) {
-      o.enumComputationType(
-          static_cast<ostrand::eComputationType>(lstComputationChoice->currentRow()));
+  switch (field->kind) {
+    case K::Text:
+    case K::Money:
+    case K::Count:
+      ShowProperty(field->property);
+      break;
+    case K::ComputationList:
+      if (lstComputationChoice->currentRow() >= 0) {
+        o.enumComputationType(
+            static_cast<ostrand::eComputationType>(lstComputationChoice->currentRow()));
+      }
+      break;
+    case K::FrequencyList: {
+      auto* list = static_cast<QListWidget*>(control);
+      if (list->currentRow() >= 0) IPSupport::SyncFrequency(app_, *this, list->currentRow());
+      break;
     }
-  } else if (control == lstFreqProforma || control == lstFreqTargeted) {
-    auto* list = static_cast<QListWidget*>(control);
-    if (list->currentRow() >= 0) {
-      o.enumFrequency(static_cast<ostrand::eFrequency>(list->currentRow()));
-      IPSupport::SyncFrequency(app_, *this, list->currentRow());
-    }
-    if (control == lstFreqProforma) {
-      IPSupport::ShowProformaWH(app_, *this);
-    } else {
-      IPSupport::ShowTargeted(app_, *this);
-    }
-  } else if (control == lstFreqPercent) {
-    if (lstFreqPercent->currentRow() >= 0) {
-      IPSupport::SyncFrequency(app_, *this, lstFreqPercent->currentRow());
-    }
-    IPSupport::ShowPercentMethWH(app_, *this);
-  } else if (control == chkUnmarriedProforma) {
-    if (o.IsSingle() != chkUnmarriedProforma->isChecked()) FileOperations::MarkInputsChanged(app_);
-    o.IsSingle(chkUnmarriedProforma->isChecked());
-    IPSupport::ShowProformaWH(app_, *this);
-  } else if (control == chkUnmarriedTargeted) {
-    UnmarriedSync(chkUnmarriedTargeted);
-    IPSupport::ShowTargeted(app_, *this);
+    case K::Unmarried:
+      UnmarriedSync(static_cast<QCheckBox*>(control));
+      break;
+    default:
+      return;
   }
+  Recompute(field->tab);
 }
 
 }  // namespace corvala

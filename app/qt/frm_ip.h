@@ -1,11 +1,17 @@
 // frmIP, the input form: four tabs of inputs written through to the withholding object as they
 // are typed, the result of each computation shown on its tab, a help box and OK / Cancel.
+//
+// The form's fields are described once, as data (InputFields): the tab, the kind of control, its
+// name, caption, property and help. The form is built from that table and every routine that
+// needs to know about a field asks it, so a new input is one more row.
 #pragma once
 
 #include <QDialog>
 #include <QString>
-#include <map>
+#include <span>
 #include <string>
+#include <utility>
+#include <vector>
 
 class QCheckBox;
 class QLabel;
@@ -23,7 +29,35 @@ namespace corvala {
 
 struct App;
 
+// What a row of the input form holds.
+enum class FieldKind {
+  Text,             // a text box of free text (the name)
+  Money,            // a text box of an amount
+  Count,            // a text box of a whole number (allowances, pay periods)
+  ComputationList,  // the list of the three computations
+  FrequencyList,    // a payroll-frequency list
+  Unmarried,        // a "Check If Unmarried" box
+  Result,           // the label showing the tab's computation result
+  FileName,         // the file-name button and the label beside it
+};
+
+struct FieldSpec {
+  int tab;  // 0 General Information, 1 W-2 Proforma, 2 Targeted Withholding, 3 Percentage Method
+  FieldKind kind;
+  const char* name;      // "txtAnnualWages"
+  const char* caption;   // the label beside it, "" for none
+  const char* property;  // the withholding object's property it reads and writes, "" for none
+  const char* help;      // shown in txtHelp while the control has the focus
+};
+
+// Every field of the form, tab by tab, in the order they are laid out.
+std::span<const FieldSpec> InputFields();
+// The row of a control, or nullptr.
+const FieldSpec* FieldNamed(const QString& name);
+
 class frmIP : public QDialog {
+  Q_OBJECT
+
  public:
   explicit frmIP(App& app, QWidget* parent = nullptr);
   ~frmIP() override;
@@ -31,20 +65,26 @@ class frmIP : public QDialog {
   App& app() { return app_; }
   ostrand::_WhBusObj& Object();
 
-  // Fills every control from the withholding object (the loading flag is set meanwhile), then
-  // starts an edit on the object.
+  // Fills every control from the withholding object (the loading flag is set meanwhile), keeps
+  // the inputs as they are for Cancel, then starts an edit on the object.
   void LoadFromObject();
   bool Loading() const { return loading_; }
 
   // The caption of the label beside a text box, without its colon ("Withholding Allowances").
   QString InputCaption(const QLineEdit* box) const;
-  // A note about an input that is not a number, shown in txtHelp above the help of the control
-  // that has the focus until a recomputation succeeds; empty clears it.
+  // A note about an input that cannot be used (not a number, too large), shown in txtHelp above
+  // the help of the control that has the focus until a recomputation succeeds; empty clears it.
   void SetInputProblem(const QString& problem);
   const QString& InputProblem() const { return inputProblem_; }
 
-  // The property a text box writes ("sWages4Yr").
+  // Cancel, Escape and the window's close button: the inputs go back to what they were when the
+  // form was filled, and so does the question whether they are saved.
+  void reject() override;
+
+  // The property a text box writes ("sWages4Yr"); empty for other controls.
   static std::string PropertyOf(const QWidget* control);
+  // The text boxes of one tab that hold numbers, in their order on the tab.
+  std::vector<QLineEdit*> NumberInputs(int tab) const;
 
   // Controls, named as the tests and the routines of IPSupport know them.
   QTabWidget* vsTabIP;
@@ -85,16 +125,27 @@ class frmIP : public QDialog {
 
  private:
   void Build();
+  void BindControls();
   void Wire();
   void Entered(QWidget* control);
   void Left(QWidget* control);
   void UnmarriedSync(QCheckBox* from);
+  // Shows the property's current value in every text box that holds it; `except` keeps its text.
+  void ShowProperty(const std::string& property, const QLineEdit* except = nullptr);
+  void Recompute(int tab);
+  void CancelInputs();
+  template <typename T>
+  std::vector<T*> ControlsOf(FieldKind kind) const;
 
   App& app_;
   bool loading_ = false;
   QString inputProblem_;
   QString currentHelp_;
-  std::map<const QLineEdit*, QString> captions_;
+  int warnedTab_ = -1;  // the tab whose mismatch warning this visit has shown
+  // The inputs as they were when the form was filled, put back by Cancel.
+  std::vector<std::pair<std::string, std::string>> opening_;
+  bool openingSaved_ = true;
+  bool savedMeanwhile_ = false;
 };
 
 // The help text shown in txtHelp when a control gets the focus; empty for other controls.

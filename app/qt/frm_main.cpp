@@ -12,6 +12,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <cmath>
+#include <string_view>
 
 #include "core/app.h"
 #include "core/file_operations.h"
@@ -31,7 +32,7 @@ constexpr double kTwipsPerPixel = 15;
 
 frmMain::frmMain(App& app, QWidget* parent) : QMainWindow(parent), app_(app) {
   setObjectName("frmMain");
-  setWindowTitle(kProgramTitle);
+  setWindowTitle(QString::fromUtf8(kProgramTitle));
   setWindowIcon(ProgramIcon());
   BuildMenus();
   BuildToolBar();
@@ -51,63 +52,141 @@ frmMain::frmMain(App& app, QWidget* parent) : QMainWindow(parent), app_(app) {
 
 frmMain::~frmMain() = default;
 
-QAction* frmMain::Command(QMenu* menu, const char* name, const QString& caption,
-                          const QKeySequence& key, void (frmMain::*handler)()) {
-  auto* action = new QAction(caption, this);
-  action->setObjectName(name);
-  if (!key.isEmpty()) action->setShortcut(key);
-  connect(action, &QAction::triggered, this, [this, handler] { (this->*handler)(); });
-  menu->addAction(action);
-  return action;
-}
+// One command of the main window: its menu entry, shortcut and, for some, its toolbar button.
+// Menus and toolbar share the one QAction of a command.
+struct CommandSpec {
+  const char* menu;  // the menu's name; "" for a command on the menu bar itself
+  const char*
+      name;  // "mnuFileNew"; a name with "Bar" is a separator, "mnuFileMRU" the recent files
+  const char* caption;
+  QKeySequence::StandardKey standard;  // the platform's shortcut for it, if it has one
+  const char* shortcut;                // a fixed shortcut, "" for none
+  const char* icon;                    // the picture's name in the resources, "" for none
+  void (frmMain::*handler)();
+};
+
+namespace {
+
+using F = frmMain;
+constexpr QKeySequence::StandardKey kNone = QKeySequence::UnknownKey;
+#define QEL_TR(text) QT_TRANSLATE_NOOP("corvala::frmMain", text)
+constexpr CommandSpec kCommands[] = {
+    {"mnuFile", "mnuFileNew", QEL_TR("&New"), QKeySequence::New, "", "new", &F::mnuFileNew_Click},
+    {"mnuFile", "mnuFileOpen", QEL_TR("&Open..."), QKeySequence::Open, "", "open",
+     &F::mnuFileOpen_Click},
+    {"mnuFile", "mnuFileBar0", "", kNone, "", "", nullptr},
+    {"mnuFile", "mnuFileSave", QEL_TR("&Save"), QKeySequence::Save, "", "save",
+     &F::mnuFileSave_Click},
+    {"mnuFile", "mnuFileSaveAs", QEL_TR("Save &As..."), QKeySequence::SaveAs, "F12", "",
+     &F::mnuFileSaveAs_Click},
+    {"mnuFile", "mnuFileBar1", "", kNone, "", "", nullptr},
+    {"mnuFile", "mnuFilePrintPreview", QEL_TR("Print Pre&view"), kNone, "", "preview",
+     &F::mnuFilePrintPreview_Click},
+    {"mnuFile", "mnuFilePrint", QEL_TR("&Print..."), QKeySequence::Print, "", "print",
+     &F::mnuFilePrint_Click},
+    {"mnuFile", "mnuFileBar3", "", kNone, "", "", nullptr},
+    {"mnuFile", "mnuFileMRU", "", kNone, "", "", nullptr},
+    {"mnuFile", "mnuFileBar4", "", kNone, "", "", nullptr},
+    {"mnuFile", "mnuFileExit", QEL_TR("E&xit"), QKeySequence::Quit, "", "", &F::mnuFileExit_Click},
+    {"", "mnuInputs", QEL_TR("&Inputs"), kNone, "", "input", &F::mnuInputs_Click},
+    {"mnuView", "mnuViewReports", QEL_TR("&Reports..."), kNone, "", "", &F::mnuViewReports_Click},
+    {"mnuOptions", "mnuOptionsFonts", QEL_TR("&Fonts..."), kNone, "", "",
+     &F::mnuOptionsFonts_Click},
+    {"mnuHelp", "mnuHelpView", QEL_TR("&View Help File"), QKeySequence::HelpContents, "", "help",
+     &F::mnuHelpView_Click},
+    {"mnuHelp", "mnuHelpBar0", "", kNone, "", "", nullptr},
+    {"mnuHelp", "mnuHelpAbout", QEL_TR("&About "), kNone, "", "", &F::mnuHelpAbout_Click},
+};
+
+struct MenuSpec {
+  const char* name;
+  const char* caption;
+};
+constexpr MenuSpec kMenus[] = {
+    {"mnuFile", QEL_TR("&File")}, {"", nullptr},  // the Inputs command stands here
+    {"mnuView", QEL_TR("&View")}, {"mnuOptions", QEL_TR("&Options")},
+    {"mnuHelp", QEL_TR("&Help")},
+};
+
+// The toolbar buttons in order: the button's key and tip, and the command it runs.
+struct ButtonSpec {
+  const char* key;
+  const char* tip;
+  const char* command;
+};
+constexpr ButtonSpec kButtons[] = {
+    {"New", QEL_TR("New"), "mnuFileNew"},
+    {"Open", QEL_TR("Open"), "mnuFileOpen"},
+    {"Save", QEL_TR("Save"), "mnuFileSave"},
+    {"Input", QEL_TR("Inputs"), "mnuInputs"},
+    {"Preview", QEL_TR("Print Preview"), "mnuFilePrintPreview"},
+    {"Print", QEL_TR("Print"), "mnuFilePrint"},
+    {"Help", QEL_TR("Help"), "mnuHelpView"},
+};
+#undef QEL_TR
+
+}  // namespace
 
 void frmMain::BuildMenus() {
   QMenuBar* bar = menuBar();
   bar->setObjectName("mnuBar");
-
-  QMenu* file = bar->addMenu("&File");
-  file->setObjectName("mnuFile");
-  Command(file, "mnuFileNew", "&New", QKeySequence("Ctrl+N"), &frmMain::mnuFileNew_Click);
-  Command(file, "mnuFileOpen", "&Open...", QKeySequence("Ctrl+O"), &frmMain::mnuFileOpen_Click);
-  file->addSeparator()->setObjectName("mnuFileBar0");
-  Command(file, "mnuFileSave", "&Save", QKeySequence("Ctrl+S"), &frmMain::mnuFileSave_Click);
-  Command(file, "mnuFileSaveAs", "Save &As...", QKeySequence("F12"), &frmMain::mnuFileSaveAs_Click);
-  file->addSeparator()->setObjectName("mnuFileBar1");
-  Command(file, "mnuFilePrintPreview", "Print Pre&view", QKeySequence(),
-          &frmMain::mnuFilePrintPreview_Click);
-  Command(file, "mnuFilePrint", "&Print...", QKeySequence("Ctrl+P"), &frmMain::mnuFilePrint_Click);
-  file->addSeparator()->setObjectName("mnuFileBar3");
-  for (int i = 1; i <= 5; ++i) {
-    auto* entry = new QAction(this);
-    entry->setObjectName(QString("mnuFileMRU%1").arg(i));
-    entry->setVisible(false);
-    connect(entry, &QAction::triggered, this, [this, i] { mnuFileMRU_Click(i); });
-    file->addAction(entry);
-    mru_[i] = entry;
+  for (const MenuSpec& spec : kMenus) {
+    QMenu* menu = nullptr;
+    if (spec.caption) {
+      menu = bar->addMenu(tr(spec.caption));
+      menu->setObjectName(spec.name);
+    }
+    for (const CommandSpec& command : kCommands) {
+      if (std::string_view(command.menu) != spec.name) continue;
+      const QString name = command.name;
+      if (name.contains("Bar")) {
+        QAction* separator = menu->addSeparator();
+        separator->setObjectName(name);
+        if (name == "mnuFileBar4") {
+          mruBar_ = separator;
+          separator->setVisible(false);
+        }
+      } else if (name == "mnuFileMRU") {
+        for (int i = 1; i <= 5; ++i) {
+          auto* entry = new QAction(this);
+          entry->setObjectName(QString("mnuFileMRU%1").arg(i));
+          entry->setVisible(false);
+          connect(entry, &QAction::triggered, this, [this, i] { mnuFileMRU_Click(i); });
+          menu->addAction(entry);
+          mru_[i] = entry;
+        }
+      } else {
+        QAction* action = NewCommand(command);
+        if (menu) {
+          menu->addAction(action);
+        } else {
+          action->setIconVisibleInMenu(
+              false);  // the menu bar shows its caption; the toolbar its icon
+          bar->addAction(action);
+        }
+      }
+    }
   }
-  mruBar_ = file->addSeparator();
-  mruBar_->setObjectName("mnuFileBar4");
-  mruBar_->setVisible(false);
-  Command(file, "mnuFileExit", "E&xit", QKeySequence(), &frmMain::mnuFileExit_Click);
+}
 
-  auto* inputs = new QAction("&Inputs", this);
-  inputs->setObjectName("mnuInputs");
-  connect(inputs, &QAction::triggered, this, [this] { mnuInputs_Click(); });
-  bar->addAction(inputs);
-
-  QMenu* view = bar->addMenu("&View");
-  view->setObjectName("mnuView");
-  Command(view, "mnuViewReports", "&Reports...", QKeySequence(), &frmMain::mnuViewReports_Click);
-
-  QMenu* options = bar->addMenu("&Options");
-  options->setObjectName("mnuOptions");
-  Command(options, "mnuOptionsFonts", "&Fonts...", QKeySequence(), &frmMain::mnuOptionsFonts_Click);
-
-  QMenu* help = bar->addMenu("&Help");
-  help->setObjectName("mnuHelp");
-  Command(help, "mnuHelpView", "&View Help File", QKeySequence(), &frmMain::mnuHelpView_Click);
-  help->addSeparator()->setObjectName("mnuHelpBar0");
-  Command(help, "mnuHelpAbout", "&About ", QKeySequence(), &frmMain::mnuHelpAbout_Click);
+QAction* frmMain::NewCommand(const CommandSpec& command) {
+  auto* action = new QAction(tr(command.caption), this);
+  action->setObjectName(command.name);
+  QList<QKeySequence> keys;
+  if (*command.shortcut) keys << QKeySequence(QString::fromLatin1(command.shortcut));
+  if (command.standard != QKeySequence::UnknownKey) {
+    for (const QKeySequence& key : QKeySequence::keyBindings(command.standard)) {
+      if (!keys.contains(key)) keys << key;
+    }
+  }
+  action->setShortcuts(keys);
+  // A command on the menu bar itself keeps its caption there; its toolbar button gets the icon.
+  if (*command.icon && *command.menu) {
+    action->setIcon(CommandIcon(QString::fromLatin1(command.icon)));
+  }
+  connect(action, &QAction::triggered, this,
+          [this, handler = command.handler] { (this->*handler)(); });
+  return action;
 }
 
 void frmMain::BuildToolBar() {
@@ -115,24 +194,19 @@ void frmMain::BuildToolBar() {
   bar->setObjectName("tbToolBar");
   bar->setMovable(false);
   bar->setIconSize(QSize(24, 24));
-  struct Button {
-    const char* key;
-    const char* tip;
-  };
-  constexpr Button kButtons[] = {{"New", "New"},
-                                 {"Open", "Open"},
-                                 {"Save", "Save"},
-                                 {"Input", "Inputs"},
-                                 {"Preview", "Print Preview"},
-                                 {"Print", "Print"},
-                                 {"Help", "Help"}};
-  for (const Button& b : kButtons) {
-    const QString key = b.key;
-    QAction* action = bar->addAction(ToolbarIcon(key), b.tip);
-    action->setObjectName("tb" + key);
-    action->setData(key);
-    action->setToolTip(b.tip);
-    connect(action, &QAction::triggered, this, [this, key] { tbToolBar_ButtonClick(key); });
+  for (const ButtonSpec& button : kButtons) {
+    QAction* action = findChild<QAction*>(button.command);
+    action->setData(QString::fromLatin1(button.key));
+    action->setToolTip(tr(button.tip));
+    bar->addAction(action);
+    if (action->icon().isNull()) {
+      for (const CommandSpec& command : kCommands) {
+        if (action->objectName() != QLatin1String(command.name)) continue;
+        if (auto* tool = qobject_cast<QToolButton*>(bar->widgetForAction(action))) {
+          tool->setIcon(CommandIcon(QString::fromLatin1(command.icon)));
+        }
+      }
+    }
   }
   addToolBar(Qt::TopToolBarArea, bar);
 }
@@ -272,24 +346,14 @@ void frmMain::mnuFileExit_Click() {
 }
 
 void frmMain::tbToolBar_ButtonClick(const QString& key) {
-  try {
-    if (key == "New") {
-      mnuFileNew_Click();
-    } else if (key == "Open") {
-      mnuFileOpen_Click();
-    } else if (key == "Save") {
-      mnuFileSave_Click();
-    } else if (key == "Input") {
-      mnuInputs_Click();
-    } else if (key == "Preview") {
-      mnuFilePrintPreview_Click();
-    } else if (key == "Print") {
-      mnuFilePrint_Click();
-    } else if (key == "Help") {
-      mnuHelpView_Click();
+  for (const ButtonSpec& button : kButtons) {
+    if (key != QLatin1String(button.key)) continue;
+    try {
+      findChild<QAction*>(button.command)->trigger();
+    } catch (const std::exception&) {
+      // The toolbar ignores failures; the commands report their own.
     }
-  } catch (const std::exception&) {
-    // The toolbar ignores failures; the commands report their own.
+    return;
   }
 }
 

@@ -17,7 +17,11 @@ namespace corvala {
 struct App;
 class QtDialogs;
 
+struct CommandSpec;
+
 class frmMain : public QMainWindow, public MainWindowView {
+  Q_OBJECT
+
  public:
   explicit frmMain(App& app, QWidget* parent = nullptr);
   ~frmMain() override;
@@ -49,7 +53,8 @@ class frmMain : public QMainWindow, public MainWindowView {
   void mnuHelpView_Click();
   void mnuHelpAbout_Click();
   void mnuFileExit_Click();
-  // The toolbar: picks the command by the button's key; any other key does nothing.
+  // The toolbar: runs the command of the button with this key (the button shares the command's
+  // action with its menu entry); any other key does nothing, and failures are ignored.
   void tbToolBar_ButtonClick(const QString& key);
 
   // Stores the window's position and size in the per-user settings (nothing when minimized).
@@ -61,8 +66,7 @@ class frmMain : public QMainWindow, public MainWindowView {
  private:
   void BuildMenus();
   void BuildToolBar();
-  QAction* Command(QMenu* menu, const char* name, const QString& caption, const QKeySequence& key,
-                   void (frmMain::*handler)());
+  QAction* NewCommand(const CommandSpec& command);
 
   App& app_;
   QtDialogs* dialogs_ = nullptr;

@@ -1,5 +1,5 @@
-// Pictures drawn by the program itself, so that it needs no icon theme or image plugin: the
-// program icon and the seven toolbar pictures.
+// The program's pictures: SVG files under app/qt/icons/ (and the desktop icon), compiled into the
+// program as the Qt resource file icons.qrc and drawn at the sizes the window system asks for.
 #pragma once
 
 #include <QIcon>
@@ -8,8 +8,9 @@
 namespace corvala {
 
 QIcon ProgramIcon();
-// The toolbar picture for a button key: "New", "Open", "Save", "Input", "Preview", "Print",
-// "Help". An unknown key gives an empty icon.
-QIcon ToolbarIcon(const QString& key);
+// The picture of a command by its file name in the resource folder ":/icons/" without the ".svg"
+// ("new", "open", "save", "input", "preview", "print", "help"); an empty icon when there is no
+// such picture.
+QIcon CommandIcon(const QString& name);
 
 }  // namespace corvala

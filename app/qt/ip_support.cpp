@@ -13,6 +13,7 @@
 #include "core/file_operations.h"
 #include "ostrand/wh_bus_obj.h"
 #include "qel/error.h"
+#include "qel/format.h"
 #include "qel/textnum.h"
 #include "qt/control_extend.h"
 #include "qt/frm_ip.h"
@@ -26,35 +27,64 @@ QWidget* MainWidget(App& app) {
   return dynamic_cast<QWidget*>(app.platform.window);
 }
 
-// Recomputes one computation and shows `result()` in `label`. An input of the computation that
-// is not a number (an empty one included) clears the label and says so in txtHelp; the user goes
-// on. Other failures go to the error reporter.
-template <typename Compute, typename Result>
-void ShowResult(App& app, frmIP& form, QLabel* label, const std::vector<QLineEdit*>& inputs,
-                const char* location, Compute compute, Result result) {
-  ostrand::_WhBusObj& object = form.Object();
-  for (QLineEdit* box : inputs) {
-    if (!qel::IsNumeric(ostrand::GetProperty(object, frmIP::PropertyOf(box)))) {
-      label->clear();
-      form.SetInputProblem(
-          QString("\"%1\" needs to be a number. Enter a number there to see the result.")
-              .arg(form.InputCaption(box)));
-      return;
-    }
+// Why an input box's value cannot go into a computation: empty when it can.
+QString InputProblem(frmIP& form, QLineEdit* box) {
+  const std::string value = ostrand::GetProperty(form.Object(), frmIP::PropertyOf(box));
+  const QString caption = form.InputCaption(box);
+  if (!qel::IsNumeric(value)) {
+    return frmIP::tr("\"%1\" needs to be a number. Enter a number there to see the result.")
+        .arg(caption);
   }
   try {
-    compute(object);
-    label->setText(QString::fromStdString(result(object)));
-    form.SetInputProblem(QString());
-  } catch (const std::exception&) {
-    const qel::QelError error = qel::CurrentError();
-    if (error.number() == qel::err::kTypeMismatch) {
-      label->clear();
-      form.SetInputProblem("An input of this computation needs to be a number.");
-      return;
-    }
-    ReportThroughReporter(app, error, location);
+    qel::FormattedValue(value, 2);
+  } catch (const qel::QelError& error) {
+    if (error.number() != qel::err::kOverflow) throw;
+    return frmIP::tr("\"%1\" is too large. Enter a smaller number there to see the result.")
+        .arg(caption);
   }
+  return {};
+}
+
+// Errors a computation raises for inputs it cannot work with; the program goes on.
+bool IsInputError(long number) {
+  return number == qel::err::kOverflow || number == qel::err::kTypeMismatch ||
+         number == qel::err::kDivisionByZero;
+}
+
+// Recomputes one computation and shows `result()` in `label`. An input of the computation that
+// is not a number (an empty one included) or too large for an amount clears the label and says
+// so in txtHelp; so does a result too large to compute. The user goes on. Other failures go to
+// the error reporter.
+template <typename Compute, typename Result>
+void ShowResult(App& app, frmIP& form, QLabel* label, int tab, const char* location,
+                Compute compute, Result result) {
+  ostrand::_WhBusObj& object = form.Object();
+  Trap(
+      [&] {
+        for (QLineEdit* box : form.NumberInputs(tab)) {
+          const QString problem = InputProblem(form, box);
+          if (!problem.isEmpty()) {
+            label->clear();
+            form.SetInputProblem(problem);
+            return;
+          }
+        }
+        try {
+          compute(object);
+          label->setText(QString::fromStdString(result(object)));
+          form.SetInputProblem(QString());
+        } catch (const std::exception&) {
+          const qel::QelError error = qel::CurrentError();
+          if (!IsInputError(error.number())) throw;
+          label->clear();
+          form.SetInputProblem(
+              error.number() == qel::err::kTypeMismatch
+                  ? frmIP::tr("An input of this computation needs to be a number.")
+                  : frmIP::tr("The numbers of this computation are too large to work out a "
+                              "result. Enter smaller numbers to see the result."));
+        }
+      },
+      [&](const qel::QelError& error) { ReportThroughReporter(app, error, location); });
 }
 
 const char* TabName(int tab) {
@@ -89,12 +119,12 @@ void SetInitialIP(App& app, frmIP& form) {
        [&](const qel::QelError& error) { ReportFatalError(app, error, "SetInitialIP"); });
 }
 
-void ChkTab(App& app, frmIP& form) {
-  Trap(
+bool ChkTab(App& app, frmIP& form) {
+  return Trap(
       [&] {
         const int tab = form.vsTabIP->currentIndex();
-        if (tab == 0) return;
-        if (tab == static_cast<int>(form.Object().enumComputationType()) + 1) return;
+        if (tab == 0) return false;
+        if (tab == static_cast<int>(form.Object().enumComputationType()) + 1) return false;
         const std::string chosen = form.Object().GetCompType();
         const std::string text =
             "You selected the " + chosen + " computation (General tab). " + "You are at the " +
@@ -102,6 +132,7 @@ void ChkTab(App& app, frmIP& form) {
             " input tab, or change " +
             "the type of computation that you want to make at the General tab.";
         app.platform.dialogs->MessageBox(text, Buttons::OK, Icon::Exclamation, "WARNING!");
+        return true;
       },
       [&](const qel::QelError& error) { ReportThroughReporter(app, error, "IPSupport.ChkTab"); });
 }
@@ -122,25 +153,22 @@ void SyncFrequency(App& app, frmIP& form, int index) {
 
 void ShowProformaWH(App& app, frmIP& form) {
   ShowResult(
-      app, form, form.lblAnnualWHProforma,
-      {form.txtAnnualWages, form.txtAllowancesProforma, form.txtAddWagePerChkProforma},
-      "IPSupport.ShowProformaWH", [](ostrand::_WhBusObj& o) { o.CalcProforma(); },
+      app, form, form.lblAnnualWHProforma, 1, "IPSupport.ShowProformaWH",
+      [](ostrand::_WhBusObj& o) { o.CalcProforma(); },
       [](ostrand::_WhBusObj& o) { return o.sPerYrWHProforma(); });
 }
 
 void ShowTargeted(App& app, frmIP& form) {
   ShowResult(
-      app, form, form.lblWHShort,
-      {form.txtWages4RestOfYrTargeted, form.txtPayPerLeftTargeted, form.txtTargWH4RestOfYrTargeted,
-       form.txtAllowancesTargeted, form.txtAddWagePerChkTargeted},
-      "IPSupport.ShowTargeted", [](ostrand::_WhBusObj& o) { o.CalcTargeted(); },
+      app, form, form.lblWHShort, 2, "IPSupport.ShowTargeted",
+      [](ostrand::_WhBusObj& o) { o.CalcTargeted(); },
       [](ostrand::_WhBusObj& o) { return o.sShortage4Yr(); });
 }
 
 void ShowPercentMethWH(App& app, frmIP& form) {
   ShowResult(
-      app, form, form.lblWHPercentMethod, {form.txtWagesPercent, form.txtAllowancesPercent},
-      "IPSupport.ShowPercentMethWH", [](ostrand::_WhBusObj& o) { o.CalcWH4Paycheck(); },
+      app, form, form.lblWHPercentMethod, 3, "IPSupport.ShowPercentMethWH",
+      [](ostrand::_WhBusObj& o) { o.CalcWH4Paycheck(); },
       [](ostrand::_WhBusObj& o) { return o.sWHPercentMethod(); });
 }
 
@@ -174,8 +202,9 @@ bool GetInputs(App& app, frmIP& form) {
         try {
           object.CalcWH4Paycheck();
         } catch (const qel::QelError& error) {
-          // Wages that are not a number: the inputs are saved; there is just no result yet.
-          if (error.number() != qel::err::kTypeMismatch) throw;
+          // Wages that are not a number or too large: the inputs are saved; there is just no
+          // result yet.
+          if (!IsInputError(error.number())) throw;
         }
         return true;
       },

@@ -13,12 +13,13 @@ namespace IPSupport {
 void InitIP(App& app);
 // Shows CurrentFile in lblFilename.
 void SetInitialIP(App& app, frmIP& form);
-// Warns when the current tab does not belong to the chosen computation.
-void ChkTab(App& app, frmIP& form);
+// Warns when the current tab does not belong to the chosen computation; true when it warned.
+bool ChkTab(App& app, frmIP& form);
 // Puts the three frequency lists on `index` and sets enumFrequency to it.
 void SyncFrequency(App& app, frmIP& form, int index);
 // Recompute one computation and show its main result on its tab. When an input of that
-// computation is not a number, the result label is cleared and txtHelp names the input.
+// computation is not a number or too large, the result label is cleared and txtHelp names the
+// input; a result too large to work out clears it too. The user goes on in every case.
 void ShowProformaWH(App& app, frmIP& form);
 void ShowTargeted(App& app, frmIP& form);
 void ShowPercentMethWH(App& app, frmIP& form);

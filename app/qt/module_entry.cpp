@@ -1,15 +1,12 @@
 // The interactive module libCorvalaQt.so: creates the application object and the Qt platform,
 // runs the interactive start-up course and then the event loop.
 #include <QApplication>
-#include <QDateTime>
 #include <memory>
 
 #include "core/app.h"
 #include "core/interactive.h"
 #include "core/main_mod.h"
-#include "core/preferences.h"
 #include "qt/frm_main.h"
-#include "qt/hooks.h"
 #include "qt/icons.h"
 #include "qt/qt_platform.h"
 #include "qtprint/qt_report_ui.h"
@@ -21,7 +18,6 @@ int gArgc = 0;  // QApplication keeps a reference to its argument count
 extern "C" __attribute__((visibility("default"))) int CorvalaRunInteractive(corvala::App& app,
                                                                             int argc, char** argv) {
   using namespace corvala;
-  const long long startMs = QDateTime::currentMSecsSinceEpoch();
   gArgc = argc;
   QApplication application(gArgc, argv);
   QApplication::setApplicationName(kProgramTitle);
@@ -31,26 +27,25 @@ extern "C" __attribute__((visibility("default"))) int CorvalaRunInteractive(corv
   QtDialogs dialogs(app);
   frmMain mainWindow(app);
   mainWindow.SetDialogs(&dialogs);
-  LazyIniStore preferences([&app] {
-    return app.state.IniFile.empty() ? Preferences::PreferencesFilePath(app) : app.state.IniFile;
-  });
+  // The preferences file is the same plain INI file a silent run would read; GetIni opens it.
   std::unique_ptr<QtSettingsStore> userSettings = QtSettingsStore::PerUser(kProgramTitle);
   QtClock clock;
   QtProcess process;
-  process.AddStore(&preferences);
   process.AddStore(userSettings.get());
   QtReportUi reports(app, &mainWindow);
   app.platform.reports = &reports;
 
   app.platform.dialogs = &dialogs;
   app.platform.window = &mainWindow;
-  app.platform.preferences = &preferences;
   app.platform.userSettings = userSettings.get();
   app.platform.clock = &clock;
   app.platform.process = &process;
 
-  MainMod::RunInteractive(app);
-  if (AutoRun()) RunAutoCourse(app, &mainWindow, startMs);
+  if (!MainMod::RunInteractive(app)) {
+    process.Flush();
+    app.platform = Platform{};
+    return app.state.ExitStatus;
+  }
   const int status = QApplication::exec();
   process.Flush();
   app.platform = Platform{};

@@ -6,6 +6,8 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTime>
@@ -16,7 +18,6 @@
 #include <cstdlib>
 
 #include "core/app.h"
-#include "qt/hooks.h"
 #include "qt/ip_support.h"
 #include "qt/small_forms.h"
 
@@ -28,20 +29,46 @@ QString Q(const std::string& text) {
   return QString::fromStdString(text);
 }
 
-// Runs a dialog modally; in an automatic run the dialog is photographed and answered by
-// `autoAnswer` as soon as it is on the screen.
-template <typename D, typename F>
-int ExecDialog(D& dialog, const QString& picture, F autoAnswer) {
-  if (AutoRun()) {
-    QTimer::singleShot(0, &dialog, [&dialog, picture, autoAnswer] {
-      if (!picture.isEmpty()) Snap(&dialog, picture);
-      autoAnswer();
-    });
-  }
-  return dialog.exec();
+// "Label:   value": a caption with its colon, two or more blanks, then the value.
+const QRegularExpression& ColumnLine() {
+  static const QRegularExpression line(QStringLiteral("^([A-Za-z][A-Za-z ]*:) {2,}(.*)$"));
+  return line;
 }
 
 }  // namespace
+
+QString MessageBoxText(const std::string& text, Qt::TextFormat* format) {
+  const QStringList lines = Q(text).split('\n');
+  int columnLines = 0;
+  for (const QString& line : lines) {
+    if (ColumnLine().match(line).hasMatch()) ++columnLines;
+  }
+  if (columnLines < 2) {
+    *format = Qt::PlainText;
+    return Q(text);
+  }
+  // Lines padded with blanks into columns only line up in the font they were padded for: they
+  // become the rows of a table instead, the captions in one column and the values in the next.
+  QString html;
+  bool inTable = false;
+  for (const QString& line : lines) {
+    const QRegularExpressionMatch match = ColumnLine().match(line);
+    if (match.hasMatch()) {
+      if (!inTable) html += QStringLiteral("<table cellspacing=\"0\" cellpadding=\"1\">");
+      inTable = true;
+      html += QStringLiteral("<tr><td style=\"padding-right:12px\">%1</td><td>%2</td></tr>")
+                  .arg(match.captured(1).toHtmlEscaped(), match.captured(2).toHtmlEscaped());
+      continue;
+    }
+    if (inTable) html += QStringLiteral("</table>");
+    inTable = false;
+    html += QStringLiteral("<p style=\"margin:0\">%1</p>")
+                .arg(line.isEmpty() ? QStringLiteral("&nbsp;") : line.toHtmlEscaped());
+  }
+  if (inTable) html += QStringLiteral("</table>");
+  *format = Qt::RichText;
+  return html;
+}
 
 QStringList QtFileFilters(const std::string& filter) {
   const QStringList parts = Q(filter).split('|');
@@ -75,11 +102,6 @@ QtSettingsStore::QtSettingsStore(std::unique_ptr<QSettings> settings)
     : settings_(std::move(settings)) {}
 QtSettingsStore::~QtSettingsStore() = default;
 
-std::unique_ptr<QtSettingsStore> QtSettingsStore::IniFile(const std::string& path) {
-  return std::make_unique<QtSettingsStore>(
-      std::make_unique<QSettings>(Q(path), QSettings::IniFormat));
-}
-
 std::unique_ptr<QtSettingsStore> QtSettingsStore::PerUser(const std::string& programTitle) {
   return std::make_unique<QtSettingsStore>(std::make_unique<QSettings>(
       QSettings::NativeFormat, QSettings::UserScope, Q(programTitle), Q(programTitle)));
@@ -103,40 +125,12 @@ void QtSettingsStore::Sync() {
   settings_->sync();
 }
 
-LazyIniStore::LazyIniStore(std::function<std::string()> path) : path_(std::move(path)) {}
-LazyIniStore::~LazyIniStore() = default;
-
-QtSettingsStore& LazyIniStore::Store() {
-  const std::string path = path_();
-  if (!store_ || path != openPath_) {
-    if (store_) store_->Sync();
-    store_ = QtSettingsStore::IniFile(path);
-    openPath_ = path;
-  }
-  return *store_;
-}
-
-std::string LazyIniStore::Read(const std::string& section, const std::string& key,
-                               const std::string& defaultValue) {
-  return Store().Read(section, key, defaultValue);
-}
-
-void LazyIniStore::Write(const std::string& section, const std::string& key,
-                         const std::string& value) {
-  Store().Write(section, key, value);
-}
-
-void LazyIniStore::Sync() {
-  if (store_) store_->Sync();
-}
-
 std::int32_t QtClock::SecondsSinceMidnight() {
   return static_cast<std::int32_t>(
       std::lround(QTime::currentTime().msecsSinceStartOfDay() / 1000.0));
 }
 
 void QtProcess::Flush() {
-  for (LazyIniStore* store : lazyStores_) store->Sync();
   for (QtSettingsStore* store : stores_) store->Sync();
 }
 
@@ -156,7 +150,9 @@ Answer QtDialogs::MessageBox(const std::string& text, Buttons buttons, Icon icon
   QMessageBox box(parent_);
   box.setObjectName("msgBox");
   box.setWindowTitle(Q(title));
-  box.setText(Q(text));
+  Qt::TextFormat format = Qt::PlainText;
+  box.setText(MessageBoxText(text, &format));
+  box.setTextFormat(format);
   switch (icon) {
     case Icon::None:
       box.setIcon(QMessageBox::NoIcon);
@@ -194,10 +190,7 @@ Answer QtDialogs::MessageBox(const std::string& text, Buttons buttons, Icon icon
       break;
   }
   box.setEscapeButton(closed);
-  // An automatic run goes on without saving: No where there is a No, else OK.
-  const QMessageBox::StandardButton automatic =
-      box.standardButtons() & QMessageBox::No ? QMessageBox::No : QMessageBox::Ok;
-  const int result = ExecDialog(box, QString(), [&box, automatic] { box.done(automatic); });
+  const int result = box.exec();
   switch (result) {
     case QMessageBox::Ok:
       return Answer::OK;
@@ -236,7 +229,7 @@ std::optional<std::string> QtDialogs::AskFile(const FileDialogRequest& request, 
   if (folder.isEmpty() || !QFileInfo(folder).isDir()) folder = Q(defaultFolder_);
   if (!folder.isEmpty() && QFileInfo(folder).isDir()) dialog.setDirectory(folder);
   if (!request.presetName.empty()) dialog.selectFile(Q(request.presetName));
-  if (ExecDialog(dialog, QString(), [&dialog] { dialog.reject(); }) != QDialog::Accepted) {
+  if (dialog.exec() != QDialog::Accepted) {
     return std::nullopt;
   }
   const QStringList files = dialog.selectedFiles();
@@ -254,23 +247,23 @@ std::optional<std::string> QtDialogs::AskSaveFile(const FileDialogRequest& reque
 
 std::int16_t QtDialogs::ShowErrorWarning(const std::string& message) {
   frmError form(message, parent_);
-  ExecDialog(form, "frmError", [&form] { form.reject(); });
+  form.exec();
   return form.DontShowValue();
 }
 
 void QtDialogs::ShowFinalScreen(const std::string& caption, const std::string& text) {
   frmFinal form(caption, text, parent_);
-  ExecDialog(form, "frmFinal", [&form] { form.accept(); });
+  form.exec();
 }
 
 void QtDialogs::ShowAbout() {
   frmAbout form(HelpSupport::GetAboutTexts(app_), parent_);
-  ExecDialog(form, "frmAbout", [&form] { form.accept(); });
+  form.exec();
 }
 
 std::int16_t QtDialogs::AskStartChoice() {
   frmStartUp form(parent_);
-  ExecDialog(form, "frmStartUp", [&form] { form.reject(); });
+  form.exec();
   return form.Choice();
 }
 
@@ -278,8 +271,42 @@ void QtDialogs::ShowInputForm() {
   IPSupport::InitIP(app_);
 }
 
+bool PdfViewerMayBeInstalled() {
+  // Where the desktop's MIME tools are installed, they know whether anything opens PDF files.
+  const QString query = QStandardPaths::findExecutable(QStringLiteral("xdg-mime"));
+  if (query.isEmpty()) return true;
+  QProcess process;
+  process.start(query, {QStringLiteral("query"), QStringLiteral("default"),
+                        QStringLiteral("application/pdf")});
+  if (!process.waitForFinished(3000)) {
+    process.kill();
+    process.waitForFinished(1000);
+    return true;
+  }
+  return !process.readAllStandardOutput().trimmed().isEmpty();
+}
+
 void QtDialogs::OpenDocument(const std::string& path) {
-  QDesktopServices::openUrl(QUrl::fromLocalFile(Q(path)));
+  const QString file = QDir::toNativeSeparators(Q(path));
+  QString problem;
+  if (!QFileInfo(file).isFile()) {
+    problem = QApplication::translate("corvala::QtDialogs", "The manual is not there:");
+  } else if (!PdfViewerMayBeInstalled() || !QDesktopServices::openUrl(QUrl::fromLocalFile(file))) {
+    problem = QApplication::translate(
+        "corvala::QtDialogs",
+        "No program to show PDF files could be started. Install a PDF viewer, or open the "
+        "manual with a program of your choice:");
+  } else {
+    return;
+  }
+  MessageBox((problem + "\n\n" + file).toStdString(), Buttons::OK, Icon::Information,
+             kProgramTitle);
+}
+
+std::string QtDialogs::DocumentsFolder() {
+  const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+  if (!documents.isEmpty() && QFileInfo(documents).isDir()) return documents.toStdString();
+  return Dialogs::DocumentsFolder();
 }
 
 }  // namespace corvala

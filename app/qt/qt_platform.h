@@ -1,8 +1,9 @@
 // Qt implementations of the platform interfaces the program's logic calls: message boxes and
-// file dialogs, the small modal forms, the preferences file and the per-user settings store,
-// the clock and the end of the process.
+// file dialogs, the small modal forms, the per-user settings store, the clock and the end of the
+// process.
 #pragma once
 
+#include <QString>
 #include <QStringList>
 #include <functional>
 #include <memory>
@@ -23,11 +24,17 @@ struct App;
 // "*.*" meaning every file, dotted or not.
 QStringList QtFileFilters(const std::string& filter);
 
-// A section/key store kept in a QSettings object.
+// The text of a message box as QMessageBox shows it: lines padded into columns with blanks
+// ("Error Number:   6") become a table so the columns line up in any font; anything else stays
+// plain text. `format` receives the text format to use.
+QString MessageBoxText(const std::string& text, Qt::TextFormat* format);
+
+// False when the desktop says that no program opens PDF files.
+bool PdfViewerMayBeInstalled();
+
+// The per-user settings store (the main window's position) kept in a QSettings object.
 class QtSettingsStore : public SettingsStore {
  public:
-  // The preferences file: an INI file at `path`.
-  static std::unique_ptr<QtSettingsStore> IniFile(const std::string& path);
   // The per-user settings store named after the program title.
   static std::unique_ptr<QtSettingsStore> PerUser(const std::string& programTitle);
 
@@ -44,24 +51,6 @@ class QtSettingsStore : public SettingsStore {
   std::unique_ptr<QSettings> settings_;
 };
 
-// A preferences store that opens its file on first use, so the path the logic computes at
-// start-up (AppState::IniFile) decides where the file lives.
-class LazyIniStore : public SettingsStore {
- public:
-  explicit LazyIniStore(std::function<std::string()> path);
-  ~LazyIniStore() override;
-  std::string Read(const std::string& section, const std::string& key,
-                   const std::string& defaultValue) override;
-  void Write(const std::string& section, const std::string& key, const std::string& value) override;
-  void Sync();
-
- private:
-  QtSettingsStore& Store();
-  std::function<std::string()> path_;
-  std::string openPath_;
-  std::unique_ptr<QtSettingsStore> store_;
-};
-
 class QtClock : public Clock {
  public:
   std::int32_t SecondsSinceMidnight() override;
@@ -70,13 +59,11 @@ class QtClock : public Clock {
 // Writes the settings stores to disk and ends the process at once.
 class QtProcess : public Process {
  public:
-  void AddStore(LazyIniStore* store) { lazyStores_.push_back(store); }
   void AddStore(QtSettingsStore* store) { stores_.push_back(store); }
   [[noreturn]] void Exit(int status) override;
   void Flush();
 
  private:
-  std::vector<LazyIniStore*> lazyStores_;
   std::vector<QtSettingsStore*> stores_;
 };
 
@@ -97,7 +84,10 @@ class QtDialogs : public Dialogs {
   void ShowAbout() override;
   std::int16_t AskStartChoice() override;
   void ShowInputForm() override;
+  // Opens the document with the desktop's viewer; when the file is missing or no viewer can be
+  // started, says so and shows the document's path.
   void OpenDocument(const std::string& path) override;
+  std::string DocumentsFolder() override;
 
  private:
   std::optional<std::string> AskFile(const FileDialogRequest& request, bool save);

@@ -74,7 +74,7 @@ frmAbout::frmAbout(const HelpSupport::AboutTexts& texts, QWidget* parent) : QDia
     contactLines->addWidget(NamedLabel(name, Q(*text), this));
   }
 
-  auto* ok = new QPushButton("OK", this);
+  auto* ok = new QPushButton(tr("OK"), this);
   ok->setObjectName("cmdOK");
   ok->setDefault(true);
   connect(ok, &QPushButton::clicked, this, &QDialog::accept);
@@ -105,18 +105,19 @@ frmAbout::frmAbout(const HelpSupport::AboutTexts& texts, QWidget* parent) : QDia
 
 frmStartUp::frmStartUp(QWidget* parent) : QDialog(parent) {
   setObjectName("frmStartUp");
-  setWindowTitle("Startup Options");
+  setWindowTitle(tr("Startup Options"));
   setWindowIcon(ProgramIcon());
   struct Choice {
     const char* name;
     const char* caption;
     std::int16_t value;
   };
-  constexpr Choice kChoices[] = {
-      {"btnNew", "New Scenario", 1}, {"btnOld", "Old Scenario", 2}, {"btnMain", "Main Window", 0}};
+  constexpr Choice kChoices[] = {{"btnNew", QT_TR_NOOP("New Scenario"), 1},
+                                 {"btnOld", QT_TR_NOOP("Old Scenario"), 2},
+                                 {"btnMain", QT_TR_NOOP("Main Window"), 0}};
   auto* layout = new QVBoxLayout(this);
   for (const Choice& c : kChoices) {
-    auto* button = new QPushButton(c.caption, this);
+    auto* button = new QPushButton(tr(c.caption), this);
     button->setObjectName(c.name);
     button->setMinimumHeight(32);
     const std::int16_t value = c.value;
@@ -133,12 +134,12 @@ frmStartUp::frmStartUp(QWidget* parent) : QDialog(parent) {
 
 frmError::frmError(const std::string& message, QWidget* parent) : QDialog(parent) {
   setObjectName("frmError");
-  setWindowTitle("Error Warning");
+  setWindowTitle(tr("Error Warning"));
   auto* info = NamedLabel("lblErrInfo", Q(message), this);
   info->setWordWrap(true);
-  chkDontShow_ = new QCheckBox("Don't show this message again", this);
+  chkDontShow_ = new QCheckBox(tr("Don't show this message again"), this);
   chkDontShow_->setObjectName("chkDontShow");
-  auto* ok = new QPushButton("OK", this);
+  auto* ok = new QPushButton(tr("OK"), this);
   ok->setObjectName("btnOK");
   ok->setDefault(true);
   connect(ok, &QPushButton::clicked, this, [this] {
@@ -189,7 +190,7 @@ frmFinal::frmFinal(const std::string& caption, const std::string& text, QWidget*
   display->setLineWrapMode(QPlainTextEdit::WidgetWidth);
   display->setPlainText(DisplayText(text));
 
-  auto* done = new QPushButton("Bye!", this);
+  auto* done = new QPushButton(tr("Bye!"), this);
   done->setObjectName("btnDone");
   done->setDefault(true);
   connect(done, &QPushButton::clicked, this, &QDialog::accept);

@@ -21,12 +21,16 @@ void CenterForm(QWidget* form);
 
 // frmAbout: the about box, also the splash screen at start-up.
 class frmAbout : public QDialog {
+  Q_OBJECT
+
  public:
   explicit frmAbout(const HelpSupport::AboutTexts& texts, QWidget* parent = nullptr);
 };
 
 // frmStartUp: "New Scenario" (1), "Old Scenario" (2) or "Main Window" (0).
 class frmStartUp : public QDialog {
+  Q_OBJECT
+
  public:
   explicit frmStartUp(QWidget* parent = nullptr);
   std::int16_t Choice() const { return choice_; }
@@ -37,6 +41,8 @@ class frmStartUp : public QDialog {
 
 // frmError: the "Error Warning" form with "Don't show this message again".
 class frmError : public QDialog {
+  Q_OBJECT
+
  public:
   frmError(const std::string& message, QWidget* parent = nullptr);
   // The value of chkDontShow as the program reads it: 1 checked, 0 not; 0 when the form was
@@ -50,6 +56,8 @@ class frmError : public QDialog {
 
 // frmFinal: the closing screen with its read-only text.
 class frmFinal : public QDialog {
+  Q_OBJECT
+
  public:
   frmFinal(const std::string& caption, const std::string& text, QWidget* parent = nullptr);
 };

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "core/withholding_reports.h"
 #include "qtprint/qt_text.h"
 #include "qtprint/screen_centre.h"
 
@@ -38,10 +39,10 @@ DlgRptChoices::DlgRptChoices(QWidget* parent) : QDialog(parent) {
   auto* frame = new QGroupBox(QStringLiteral("Check Desired Reports"), this);
   frame->setObjectName(QStringLiteral("fraReports"));
   auto* checks = new QVBoxLayout(frame);
-  chkRptInput_ = AddCheck(checks, frame, "chkRptInput", "Input Report");
-  chkW2Proforma_ = AddCheck(checks, frame, "chkW2Proforma", "W-2 Proforma Report");
-  chkTargeted_ = AddCheck(checks, frame, "chkTargeted", "Targeted Withholding Rpt");
-  chkPercentMethod_ = AddCheck(checks, frame, "chkPercentMethod", "Percentage Method Calc.");
+  // One box per report, in the order of the report table.
+  for (const Reports::ReportKind& report : Reports::kReports) {
+    boxes_.push_back(AddCheck(checks, frame, report.boxName, report.boxCaption));
+  }
 
   auto* ok = new QPushButton(QStringLiteral("OK"), this);
   ok->setObjectName(QStringLiteral("btnOK"));
@@ -76,10 +77,9 @@ void DlgRptChoices::closeEvent(QCloseEvent* event) {
 
 ReportChoiceResult DlgRptChoices::Ask(const std::string& caption, const ReportChecks& initial) {
   setWindowTitle(qtprint::ToQString(caption));
-  chkRptInput_->setCheckState(State(initial.input));
-  chkW2Proforma_->setCheckState(State(initial.w2Proforma));
-  chkTargeted_->setCheckState(State(initial.targeted));
-  chkPercentMethod_->setCheckState(State(initial.percentage));
+  for (std::size_t i = 0; i < boxes_.size(); ++i) {
+    boxes_[i]->setCheckState(State(i < initial.size() ? initial[i] : std::int16_t{0}));
+  }
 
   adjustSize();
   qtprint::CentreOnScreen(this);
@@ -91,10 +91,7 @@ ReportChoiceResult DlgRptChoices::Ask(const std::string& caption, const ReportCh
   ReportChoiceResult result;
   result.outcome = outcome_;
   if (outcome_ == ReportChoiceOutcome::Ok) {
-    result.checks.input = Flag(chkRptInput_);
-    result.checks.w2Proforma = Flag(chkW2Proforma_);
-    result.checks.targeted = Flag(chkTargeted_);
-    result.checks.percentage = Flag(chkPercentMethod_);
+    for (const QCheckBox* box : boxes_) result.checks.push_back(Flag(box));
   }
   return result;
 }

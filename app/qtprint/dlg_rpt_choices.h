@@ -1,7 +1,8 @@
-// dlgRptChoices: which of the four reports to produce.
+// dlgRptChoices: which reports to produce, one check box per report of the report table.
 #pragma once
 
 #include <QDialog>
+#include <vector>
 
 #include "core/platform.h"
 
@@ -23,10 +24,7 @@ class DlgRptChoices : public QDialog {
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  QCheckBox* chkRptInput_;
-  QCheckBox* chkW2Proforma_;
-  QCheckBox* chkTargeted_;
-  QCheckBox* chkPercentMethod_;
+  std::vector<QCheckBox*> boxes_;  // one per report of Reports::kReports, in its order
   ReportChoiceOutcome outcome_ = ReportChoiceOutcome::Cancelled;
 };
 

@@ -37,10 +37,6 @@ QFont ReportFont() {
   return font;
 }
 
-bool StartsWith(const std::string& text, const char* prefix) {
-  return text.rfind(prefix, 0) == 0;
-}
-
 // Keys that move, select or copy without changing the text.
 bool ReadingKey(const QKeyEvent* key) {
   if (key->matches(QKeySequence::Copy) || key->matches(QKeySequence::SelectAll)) {
@@ -68,14 +64,6 @@ bool ReadingKey(const QKeyEvent* key) {
 }
 
 }  // namespace
-
-ReportKind ReportKindOfCaption(const std::string& caption) {
-  if (StartsWith(caption, "Inputs Report")) return ReportKind::Inputs;
-  if (StartsWith(caption, "W-2 Proforma Report")) return ReportKind::W2Proforma;
-  if (StartsWith(caption, "Targeted Withholding Report")) return ReportKind::Targeted;
-  if (StartsWith(caption, "Percentage Method Report")) return ReportKind::Percentage;
-  return ReportKind::Unknown;
-}
 
 FrmReportForm::FrmReportForm(Actions actions, QWidget* parent)
     : QWidget(parent, Qt::Window), actions_(std::move(actions)) {
@@ -154,8 +142,8 @@ bool FrmReportForm::eventFilter(QObject* watched, QEvent* event) {
 
 void FrmReportForm::SetCaption(const std::string& caption) {
   setWindowTitle(qtprint::ToQString(caption));
-  kind_ = ReportKindOfCaption(caption);
-  previewAction_->setEnabled(kind_ != ReportKind::Unknown && static_cast<bool>(actions_.preview));
+  kind_ = Reports::ReportOfCaption(caption);
+  previewAction_->setEnabled(kind_ != nullptr && static_cast<bool>(actions_.preview));
 }
 
 void FrmReportForm::SetText(const std::string& text) {

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "core/platform.h"
+#include "core/withholding_reports.h"
 
 class QPlainTextEdit;
 class QToolBar;
@@ -14,9 +15,9 @@ class QAction;
 
 namespace corvala {
 
-// The report a window shows, known from the caption its report routine gives it.
-enum class ReportKind { Unknown, Inputs, W2Proforma, Targeted, Percentage };
-ReportKind ReportKindOfCaption(const std::string& caption);
+// The report a window shows, known from the caption its report routine gives it (nullptr when the
+// caption names none).
+using ReportKind = const Reports::ReportKind*;
 
 class FrmReportForm : public QWidget, public ReportWindow {
  public:
@@ -48,7 +49,7 @@ class FrmReportForm : public QWidget, public ReportWindow {
   QPlainTextEdit* txtReport_;
   std::string text_;  // the text exactly as handed over, CR LF line ends
   QSize opening_;
-  ReportKind kind_ = ReportKind::Unknown;
+  ReportKind kind_ = nullptr;
 };
 
 }  // namespace corvala

@@ -1,11 +1,20 @@
 #include "qtprint/qt_report_ui.h"
 
-#include <QFontDialog>
+#include <QDialogButtonBox>
+#include <QDoubleSpinBox>
+#include <QEvent>
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QFormLayout>
+#include <QLabel>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QVBoxLayout>
+#include <algorithm>
 #include <cstdlib>
 #include <exception>
 #include <string>
@@ -35,25 +44,21 @@ int CopiesFromEnvironment() {
   return static_cast<int>(copies);
 }
 
-void RunReportToPrinter(App& app, ReportKind kind) {
-  switch (kind) {
-    case ReportKind::Inputs:
-      Reports::RunIPReport(app, kToPrinter);
-      break;
-    case ReportKind::W2Proforma:
-      WithholdingReports::ReportW2Proforma(app, kToPrinter);
-      break;
-    case ReportKind::Targeted:
-      WithholdingReports::ReportTargetedWH(app, kToPrinter);
-      break;
-    case ReportKind::Percentage:
-      WithholdingReports::ReportPercent(app, kToPrinter);
-      break;
-    case ReportKind::Unknown:
-      return;
+// The program prints whole reports, one job per copy: the print dialog offers no page range,
+// current page or selection. Qt's dialog shows its range group (with "Pages from ... to ...")
+// whatever the options say, so the group is hidden each time the dialog is shown.
+class NoPageRange : public QObject {
+ public:
+  explicit NoPageRange(QObject* parent) : QObject(parent) {}
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Show) {
+      if (auto* range = watched->findChild<QWidget*>(QStringLiteral("gbPrintRange"))) {
+        range->hide();
+      }
+    }
+    return QObject::eventFilter(watched, event);
   }
-  PrintManager::PrnManager2(app, -100, "", "", "");
-}
+};
 
 }  // namespace
 
@@ -115,6 +120,7 @@ int QtReportUi::AskCopies(const std::string& title) {
   dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
   // Without any printer installed, printing to a file is the only way to print at all.
   dialog.setOption(QAbstractPrintDialog::PrintToFile, QPrinterInfo::availablePrinters().isEmpty());
+  dialog.installEventFilter(new NoPageRange(&dialog));
   if (dialog.exec() != QDialog::Accepted) {
     return 0;
   }
@@ -130,18 +136,86 @@ int QtReportUi::AskCopies(const std::string& title) {
   return copies;
 }
 
-std::optional<FontChoice> QtReportUi::AskFont(const FontRequest& request) {
-  QFont initial(qtprint::ToQString(request.name));
-  if (request.size > 0) {
-    initial.setPointSizeF(request.size);
+std::vector<QString> ReportFontFamilies() {
+  std::vector<QString> families;
+  for (const QString& family : QFontDatabase::families()) {
+    if (QFontDatabase::isPrivateFamily(family)) continue;
+    if (QtPrinter::Usable(QFont(family))) families.push_back(family);
   }
-  initial.setBold(request.bold);
-  QFontDialog dialog(initial, mainWindow_);
-  dialog.setOption(QFontDialog::MonospacedFonts, true);
-  if (dialog.exec() != QDialog::Accepted) {
+  return families;
+}
+
+QString InstalledReportFamily(const QString& name) {
+  const std::vector<QString> families = ReportFontFamilies();
+  auto installed = [&families](const QString& family) {
+    return std::find_if(families.begin(), families.end(), [&family](const QString& each) {
+      return each.compare(family, Qt::CaseInsensitive) == 0;
+    });
+  };
+  if (auto it = installed(name); it != families.end()) return *it;
+  // A name the system maps to an installed font ("Courier New" to a fixed-pitch font here).
+  if (auto it = installed(QFontInfo(QFont(name)).family()); it != families.end()) return *it;
+  if (auto it = installed(QFontInfo(QFontDatabase::systemFont(QFontDatabase::FixedFont)).family());
+      it != families.end()) {
+    return *it;
+  }
+  return families.empty() ? QString() : families.front();
+}
+
+DlgFonts::DlgFonts(const FontRequest& request, QWidget* parent) : QDialog(parent) {
+  setObjectName("dlgFonts");
+  setWindowTitle(tr("Report Font"));
+  lstFontName = new QListWidget(this);
+  lstFontName->setObjectName("lstFontName");
+  for (const QString& family : ReportFontFamilies()) lstFontName->addItem(family);
+  spnFontSize = new QDoubleSpinBox(this);
+  spnFontSize->setObjectName("spnFontSize");
+  spnFontSize->setRange(5, 72);
+  spnFontSize->setDecimals(1);
+  spnFontSize->setSingleStep(1);
+  spnFontSize->setValue(request.size >= 5 ? request.size : 10);
+  lblSample = new QLabel(QStringLiteral("AaBbYyZz 0123456789 ,.-"), this);
+  lblSample->setObjectName("lblSample");
+  lblSample->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+  lblSample->setMinimumHeight(48);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+  auto* form = new QFormLayout;
+  form->addRow(tr("&Font (fixed-pitch fonts only):"), lstFontName);
+  form->addRow(tr("&Size:"), spnFontSize);
+  form->addRow(tr("Sample:"), lblSample);
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(form);
+  layout->addWidget(buttons);
+
+  const QString installed = InstalledReportFamily(qtprint::ToQString(request.name));
+  const QList<QListWidgetItem*> match = lstFontName->findItems(installed, Qt::MatchExactly);
+  if (!match.isEmpty()) lstFontName->setCurrentItem(match.front());
+  connect(lstFontName, &QListWidget::currentRowChanged, this, [this] { ShowSample(); });
+  connect(spnFontSize, &QDoubleSpinBox::valueChanged, this, [this] { ShowSample(); });
+  bold_ = request.bold;
+  ShowSample();
+}
+
+QFont DlgFonts::SelectedFont() const {
+  QFont font(lstFontName->currentItem() ? lstFontName->currentItem()->text() : QString());
+  font.setPointSizeF(spnFontSize->value());
+  font.setBold(bold_);
+  return font;
+}
+
+void DlgFonts::ShowSample() {
+  lblSample->setFont(SelectedFont());
+}
+
+std::optional<FontChoice> QtReportUi::AskFont(const FontRequest& request) {
+  DlgFonts dialog(request, mainWindow_);
+  if (dialog.exec() != QDialog::Accepted || !dialog.lstFontName->currentItem()) {
     return std::nullopt;
   }
-  const QFont chosen = dialog.selectedFont();
+  const QFont chosen = dialog.SelectedFont();
   FontChoice choice;
   choice.name = qtprint::ToStdString(chosen.family());
   choice.size = static_cast<float>(chosen.pointSizeF());
@@ -155,7 +229,7 @@ Printer& QtReportUi::ThePrinter() {
 void QtReportUi::PaintReport(ReportKind kind, QPrinter* device) {
   printer_->RedirectTo(device);
   try {
-    RunReportToPrinter(app_, kind);
+    Reports::RunReport(app_, *kind, kToPrinter);
   } catch (...) {
     printer_->RedirectTo(nullptr);
     throw;
@@ -164,7 +238,7 @@ void QtReportUi::PaintReport(ReportKind kind, QPrinter* device) {
 }
 
 void QtReportUi::Preview(ReportKind kind, QWidget* parent) {
-  if (kind == ReportKind::Unknown) {
+  if (kind == nullptr) {
     return;
   }
   QPrintPreviewDialog dialog(&printer_->Device(), parent);

@@ -8,11 +8,17 @@
 #include <string>
 #include <vector>
 
+#include <QDialog>
+#include <QFont>
 #include <QPointer>
+#include <QString>
 
 #include "core/platform.h"
 #include "qtprint/frm_report_form.h"
 
+class QDoubleSpinBox;
+class QLabel;
+class QListWidget;
 class QPrinter;
 class QWidget;
 
@@ -20,6 +26,31 @@ namespace corvala {
 
 struct App;
 class QtPrinter;
+
+// The installed font families a report can be printed in: fixed-pitch ones the printer takes.
+std::vector<QString> ReportFontFamilies();
+// The one of them that a stored font name stands for: the family itself, else the font the
+// system maps the name to ("Courier New" to an installed fixed-pitch font), else the system's
+// fixed-pitch font; empty when there is none at all.
+QString InstalledReportFamily(const QString& name);
+
+// The report font dialog: the report font families, a size and a sample; the stored font is
+// preselected as the installed family it maps to, so OK without a change keeps a usable font.
+class DlgFonts : public QDialog {
+  Q_OBJECT
+
+ public:
+  DlgFonts(const FontRequest& request, QWidget* parent);
+  QFont SelectedFont() const;
+
+  QListWidget* lstFontName;
+  QDoubleSpinBox* spnFontSize;
+  QLabel* lblSample;
+
+ private:
+  void ShowSample();
+  bool bold_ = true;
+};
 
 class QtReportUi : public ReportUi {
  public:
@@ -36,7 +67,7 @@ class QtReportUi : public ReportUi {
   ReportWindow* NewReportWindow() override;
   // The system print dialog; remembers the printer set up there. 0 when cancelled.
   int AskCopies(const std::string& title) override;
-  // The font dialog, fixed-pitch fonts only.
+  // The report font dialog (DlgFonts); std::nullopt when cancelled.
   std::optional<FontChoice> AskFont(const FontRequest& request) override;
   Printer& ThePrinter() override;
 

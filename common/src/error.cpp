@@ -43,6 +43,8 @@ std::string StandardDescription(long number) {
       return "Object doesn't support this property or method";
     case 445:
       return "Object doesn't support this action";
+    case 482:
+      return "Printer error";
     case err::kTooManyChars:
       return "Too many characters entered.";
     case err::kNeedsNumber:

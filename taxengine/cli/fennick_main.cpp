@@ -3,6 +3,8 @@
 //   fennick [--json] FILE [COLUMN]
 //
 // Exit status: 0 done, 1 the file or the scenario could not be used, 2 bad arguments.
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -14,8 +16,10 @@
 #include <vector>
 
 #include "fennick/tax_objects.h"
+#include "qel/cp1252.h"
 #include "qel/error.h"
 #include "qel/text.h"
+#include "qel/utf8.h"
 
 namespace {
 
@@ -70,9 +74,21 @@ int ParseArguments(int argc, char** argv, Options& options) {
   return -1;
 }
 
+// Names are stored as the host wrote them: UTF-8, or Windows-1252 from older hosts. Text that is
+// not valid UTF-8 is taken as Windows-1252, so what is printed is always UTF-8.
+std::string AsUtf8(std::string_view text) {
+  constexpr char32_t kInvalid = 0x110000;  // beyond every code point
+  if (qel::DecodeUtf8(text, kInvalid).find(kInvalid) == std::u32string::npos) {
+    return std::string(text);
+  }
+  std::string out;
+  for (unsigned char byte : text) qel::AppendUtf8(out, qel::Cp1252ToCodePoint(byte));
+  return out;
+}
+
 std::string JsonString(std::string_view text) {
   std::string out = "\"";
-  for (unsigned char c : text) {
+  for (unsigned char c : AsUtf8(text)) {
     switch (c) {
       case '"':
         out += "\\\"";
@@ -205,6 +221,23 @@ int Fail(const std::string& message) {
   return 1;
 }
 
+// A scenario file is a small regular file. What else the name may stand for is refused before
+// the library reads it: a pipe or a device could block the read or never end, and a large file
+// is no scenario file. Looked at with stat, which neither blocks nor opens anything. A name
+// that cannot be looked at passes: the library names the missing or unreadable file.
+constexpr off_t kMaxFileBytes = 1 << 20;
+
+std::string WhyNotAScenarioFile(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return {};
+  if (S_ISDIR(st.st_mode)) return "is a folder, not a scenario file";
+  if (!S_ISREG(st.st_mode)) return "is a pipe, device or socket, not a scenario file";
+  if (st.st_size > kMaxFileBytes) {
+    return "is " + std::to_string(st.st_size) + " bytes long; a scenario file is at most 1 MiB";
+  }
+  return {};
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -212,6 +245,9 @@ int main(int argc, char** argv) {
   int status = ParseArguments(argc, argv, options);
   if (status >= 0) return status;
 
+  if (std::string why = WhyNotAScenarioFile(options.file); !why.empty()) {
+    return Fail(options.file + " " + why);
+  }
   try {
     std::unique_ptr<fennick::_iTop> top = fennick::CreateTop();
     top->ColumnIdx(options.column);

@@ -37,9 +37,9 @@ Currency CalcAMT(iTop& top) {
     Currency fullTax = GetAmtTax(top, r.taxIncPostExemption);
     amt.regularTax = top.incTax;
 
-    if (p && p->year < 2003) {
-      // Before 2003 dividends are ordinary income: only the net capital gain gets lower rates.
-      if (auto split = YearCalcs::CalcAMTCapGainSplitPre2003(*p, top, r)) {
+    if (p && !p->dividendsAtCapGainRates) {
+      // Dividends are ordinary income: only the net capital gain gets lower rates.
+      if (auto split = YearCalcs::CalcAMTCapGainSplit(*p, top, r)) {
         amt.tamtAtOrdRates = split->ordinaryTax;
         amt.tamtAtCGRates = split->capGainTax;
         return split->ordinaryTax + split->capGainTax;
@@ -61,7 +61,9 @@ Currency CalcAMT(iTop& top) {
 Currency GetAmtTax(iTop& top, Currency amount) {
   return Keep("AltMinTaxCalcs.GetAmtTax", [&] {
     const char* section = top.filingStatus == fl_mar_sep ? "Schedule Y-2" : "Most Filers";
-    return CommonTaxCalcs::LookupTable(CommonTaxCalcs::GetAmtRateFile(), section, amount);
+    const YearParams& tables = TableYearFor(YearOf(top));
+    return CommonTaxCalcs::LookupTable(CommonTaxCalcs::GetAmtRateFile(tables.amtRatesYear), section,
+                                       amount);
   });
 }
 

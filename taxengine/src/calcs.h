@@ -9,17 +9,25 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
+#include "library_info.h"
 #include "objects.h"
-#include "qel/error.h"
 
 namespace fennick {
 
-// The amounts of one tax year, indexed by filing status 1..5 at [status - 1] where they depend on
-// it. Status 5 (qualifying widow(er)) carries the joint amounts wherever no amount of its own
-// exists (capital-gain bracket tops, IRA phase-out range).
+struct YearParams;
+// A capital-gain worksheet: the tax computed with the capital-gain rates.
+using CapGainWorksheet = Currency (*)(const YearParams&, iTop&);
+
+// Everything that tells one tax year from another apart from its rate schedules (those are in
+// the table files "Ind" + year + ".tbl" and "indAmt" + amtRatesYear + ".tbl"). Amounts are
+// indexed by filing status 1..5 at [status - 1] where they depend on it. Status 5 (qualifying
+// widow(er)) carries the joint amounts wherever no amount of its own exists (capital-gain
+// bracket tops, IRA phase-out range). Adding a tax year means adding its record and its rate
+// file.
 struct YearParams {
   int year;
   std::array<Currency, 5> stdDedBase;
@@ -34,18 +42,30 @@ struct YearParams {
   Currency iraEndJointOtherCovered;   // status 2, only the other spouse is covered
   Currency iraMaxContribution;
   std::array<Currency, 5> capGainBracketTop;
+  // Whether dividends are taxed at the capital-gain rates (from 2003): the worksheet then runs on
+  // the adjusted net capital gain, else on the net capital gain, and so does the minimum tax.
+  bool dividendsAtCapGainRates;
+  CapGainWorksheet capGainWorksheet;
   Currency ssWageBase;
   Currency childCreditPerChild;
   int childCreditLabelYear;  // the 2002 module names its procedure after 2001
   std::array<Currency, 5> amtThreshold;
   std::array<Currency, 5> amtExemption;
   int amtExemptionYear;  // 2002 uses the 2001 procedure
+  int amtRatesYear;      // the year that names the minimum-tax rate file
   Currency seMedInsPercent;
 };
 
-// The year dispatch: exact match for 2001 to 2004, the 2005 amounts for 2005 and later years,
-// nullptr before 2001 (every amount from the year modules is then 0).
+// The supported tax years, one record each, oldest first.
+std::span<const YearParams> SupportedYears();
+
+// The year dispatch: the record of the year, the latest record for a later year, nullptr before
+// the first supported year (every amount from the year modules is then 0).
 const YearParams* ParamsFor(int year);
+
+// The record whose rate files serve the year: the year's own, the first supported year's for an
+// earlier year and the latest one's for a later year.
+const YearParams& TableYearFor(int year);
 
 // A constant written as a decimal literal, K(0.9235), fixed at compile time.
 consteval Currency K(double value) {
@@ -63,43 +83,12 @@ inline std::size_t StatusIndex(const iTop& top) {
   return static_cast<std::size_t>((s >= 1 && s <= 5 ? s : 1) - 1);
 }
 
-// Separators of the two re-raise forms: a line break and a blank line (description kept), or a
-// carriage return (description replaced by the library's file description).
-inline constexpr std::string_view kKeepSep = "\r\n\r\n";
-inline constexpr std::string_view kDescribeSep = "\r";
-
-template <typename F>
-decltype(auto) Keep(std::string_view label, F&& body) {
-  return qel::TrapKeep(label, kKeepSep, std::forward<F>(body));
-}
-template <typename F>
-decltype(auto) Describe(std::string_view label, F&& body) {
-  return qel::TrapDescribe(label, kDescribeSep, kFileDescription, std::forward<F>(body));
-}
-
-// A year-module procedure: the label ("Calcs2005.StdDed2005") is built only when an error
-// passes.
-template <typename F>
-decltype(auto) YearTrap(int year, std::string_view procedure, bool describe, F&& body) {
-  try {
-    return body();
-  } catch (...) {
-    std::string label =
-        "Calcs" + std::to_string(year) + "." + std::string(procedure) + std::to_string(year);
-    if (describe) {
-      throw qel::CurrentError().ReraisedDescribed(label, kDescribeSep,
-                                                  std::string(kFileDescription));
-    }
-    throw qel::CurrentError().Reraised(label, kKeepSep);
-  }
-}
-
 namespace CommonTaxCalcs {
 Currency SubtractNotZero(Currency a, Currency b);  // b - a, not below 0
 Currency MinOrMax(Currency a, Currency b, bool wantMaximum);
 std::string GetRateTable(std::int32_t filingStatus);
 std::string GetRateFile(int year);
-std::string GetAmtRateFile();
+std::string GetAmtRateFile(int year);
 // Looks up `amount` in a section of a table file through a fresh table store.
 Currency LookupTable(const std::string& file, const std::string& section, Currency amount);
 }  // namespace CommonTaxCalcs
@@ -168,29 +157,30 @@ Currency ItemDedPhaseOut(const YearParams& p, iTop& top);
 Currency StdDed(const YearParams& p, iTop& top);
 Currency CalcExemptionDedGross(const YearParams& p, iTop& top);
 Currency CalcExemptionDedPhaseOut(const YearParams& p, iTop& top);
-// The capital-gain worksheet of 2003 and later years.
+// The capital-gain worksheet of the years whose dividends are taxed at the capital-gain rates.
 Currency GetSchedDTax(const YearParams& p, iTop& top);
 Currency CalcSETax(const YearParams& p, iTop& top, int spouse);
 Currency CalcChildCr(const YearParams& p, iTop& top);
 Currency CalcFica(const YearParams& p, Currency wages);
 Currency CalcAMTExemption(const YearParams& p, iTop& top, AmtRecord& record);
-// Minimum tax on the adjusted net capital gain, 2003 and later.
+// Minimum tax on the adjusted net capital gain, when dividends are taxed at the capital-gain
+// rates.
 Currency CalcAMTCapGainTax(const YearParams& p, iTop& top, AmtRecord& record);
-// Minimum tax on the net capital gain, 2001 and 2002 (dividends are ordinary income then):
-// fills the two parts and returns the tentative minimum tax, or nothing when there is no gain.
+// Minimum tax on the net capital gain, when dividends are ordinary income: fills the two parts
+// and returns the tentative minimum tax, or nothing when there is no gain.
 struct AmtSplit {
   Currency ordinaryTax, capGainTax;
 };
-std::optional<AmtSplit> CalcAMTCapGainSplitPre2003(const YearParams& p, iTop& top,
-                                                   const AmtRecord& record);
+std::optional<AmtSplit> CalcAMTCapGainSplit(const YearParams& p, iTop& top,
+                                            const AmtRecord& record);
 }  // namespace YearCalcs
 
 // The capital-gain worksheets whose structure differs by year.
 namespace Calcs2001 {
-Currency GetSchedDTax2001(iTop& top);
+Currency GetSchedDTax2001(const YearParams& p, iTop& top);
 }
 namespace Calcs2002 {
-Currency GetSchedDTax2002(iTop& top);
+Currency GetSchedDTax2002(const YearParams& p, iTop& top);
 }
 
 }  // namespace fennick

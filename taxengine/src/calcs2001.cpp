@@ -5,9 +5,8 @@ namespace fennick::Calcs2001 {
 
 using namespace CommonTaxCalcs;
 
-Currency GetSchedDTax2001(iTop& top) {
-  return YearTrap(2001, "GetSchedDTax", true, [&] {
-    const YearParams& p = *ParamsFor(2001);
+Currency GetSchedDTax2001(const YearParams& p, iTop& top) {
+  return YearTrap(p.year, "GetSchedDTax", true, [&] {
     const iInc& inc = *top.inc;
     const Currency zero;
     const Currency cent = Currency::FromRaw(100);

@@ -6,9 +6,8 @@ namespace fennick::Calcs2002 {
 
 using namespace CommonTaxCalcs;
 
-Currency GetSchedDTax2002(iTop& top) {
-  return YearTrap(2002, "GetSchedDTax", true, [&] {
-    const YearParams& p = *ParamsFor(2002);
+Currency GetSchedDTax2002(const YearParams& p, iTop& top) {
+  return YearTrap(p.year, "GetSchedDTax", true, [&] {
     const iInc& inc = *top.inc;
     const Currency zero;
     Currency taxable = top.taxInc;

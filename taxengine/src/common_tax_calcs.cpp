@@ -55,8 +55,8 @@ std::string GetRateFile(int year) {
               [&] { return InLibraryFolder("Ind" + std::to_string(year) + ".tbl"); });
 }
 
-std::string GetAmtRateFile() {
-  return InLibraryFolder("indAmt2001.tbl");
+std::string GetAmtRateFile(int year) {
+  return InLibraryFolder("indAmt" + std::to_string(year) + ".tbl");
 }
 
 Currency LookupTable(const std::string& file, const std::string& section, Currency amount) {

@@ -35,7 +35,7 @@ template <typename T, typename Parse>
 void LetInput(EditFlags& flags, T& field, std::string_view text, std::string_view label,
               Parse parse) {
   if (!flags.editing) return;
-  qel::TrapKeep(label, kKeepSep, [&] {
+  Keep(label, [&] {
     field = parse(text);
     flags.dirty = true;
     flags.calculated = false;
@@ -56,7 +56,7 @@ void LetFlag(EditFlags& flags, bool& field, bool value) {
 // A name setter: at most 50 characters, kept left-aligned and blank-padded.
 void LetName(EditFlags& flags, std::string& slot, std::string_view text, std::string_view label) {
   if (!flags.editing) return;
-  qel::TrapKeep(label, kKeepSep, [&] {
+  Keep(label, [&] {
     std::size_t chars = qel::Utf8Length(text);
     if (chars > kNameSlot) {
       throw QelError(qel::err::kTooManyChars, "10001", "Too many characters entered.");
@@ -83,7 +83,7 @@ std::int16_t CurrentYear() {
 // and keep the inner description, which names the file or the value at fault.
 template <typename F>
 void TopMethod(std::string_view label, F&& body) {
-  qel::TrapKeep(label, kDescribeSep, std::forward<F>(body));
+  Trap(label, kDescribeSep, false, std::forward<F>(body));
 }
 
 template <typename Impl, typename Iface>
@@ -117,8 +117,7 @@ std::string FormatAmount(Currency value) {
 // ---- iInc -----------------------------------------------------------------------------------
 
 void iInc::Sec_1_h_1_B_Amount(std::string_view value) {
-  qel::TrapKeep("clsInc.LetSec_1_h_1_B_Amount", kKeepSep,
-                [&] { sec1h1bAmount = ParseAmount(value); });
+  Keep("clsInc.LetSec_1_h_1_B_Amount", [&] { sec1h1bAmount = ParseAmount(value); });
 }
 AMOUNT_RESULT(iInc, Sec_1_h_1_B_Amount, sec1h1bAmount)
 AMOUNT_RESULT(iInc, AdjNetCG, adjNetCG)
@@ -200,14 +199,14 @@ AMOUNT_INPUT(ItemDed, "clsItemDed", MedPmts, medPmts)
 // ---- iOtherTaxes ----------------------------------------------------------------------------
 
 std::string iOtherTaxes::CalcFicaMethod(std::string_view vsWages, std::int16_t vnYear) {
-  return qel::TrapKeep("OtherTaxes.CalcFicaMethod", kKeepSep,
-                       [&] { return OtherTaxesCalc::CalcFica(vsWages, vnYear).ToPlainText(); });
+  return Keep("OtherTaxes.CalcFicaMethod",
+              [&] { return OtherTaxesCalc::CalcFica(vsWages, vnYear).ToPlainText(); });
 }
 void iOtherTaxes::FicaSp2(std::string_view value) {
-  qel::TrapKeep("OtherTaxes.LetFicaSp2", kKeepSep, [&] { ficaSp2 = qel::ToCurrency(value); });
+  Keep("OtherTaxes.LetFicaSp2", [&] { ficaSp2 = qel::ToCurrency(value); });
 }
 void iOtherTaxes::FicaSp1(std::string_view value) {
-  qel::TrapKeep("OtherTaxes.LetFicaSp1", kKeepSep, [&] { ficaSp1 = qel::ToCurrency(value); });
+  Keep("OtherTaxes.LetFicaSp1", [&] { ficaSp1 = qel::ToCurrency(value); });
 }
 AMOUNT_RESULT(iOtherTaxes, FicaSp2, ficaSp2)
 AMOUNT_RESULT(iOtherTaxes, FicaSp1, ficaSp1)
@@ -268,7 +267,7 @@ void iTop::oAMT(std::shared_ptr<_iAMT> value) {
   amtRef = std::move(value);
 }
 std::string iTop::Version() {
-  return std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor);
+  return std::string(kVersionText);
 }
 void iTop::oTaxCr(std::shared_ptr<_iTaxCr> value) {
   cr = OwnImplementation<fennick::iTaxCr>(value, "clsITaxTop.SetoTaxCr");
@@ -307,9 +306,13 @@ void iTop::SetSubCalculated(bool value) {
 
 void iTop::ApplyEdit(std::string_view vsFname) {
   TopMethod("clsITaxTop.ApplyEdit", [&] {
-    if (IsDirty() || isNew) {
+    // A clean scenario is written again only when it goes to another file or column.
+    bool stored = storedPath == vsFname && storedColumn == columnIdx;
+    if (IsDirty() || isNew || !stored) {
       Persist::Save(vsFname, *this);
       isNew = false;
+      storedPath = vsFname;
+      storedColumn = columnIdx;
     }
     flags.dirty = false;
     SetSubDirty(false);
@@ -459,6 +462,7 @@ void iTop::Load(std::string_view vsFilename) {
              other->flags.editing, cr->flags.editing,  amtObj->flags.editing};
     flags.editing = true;
     SetSubEditing(true);
+    storedPath.clear();
     try {
       Persist::Fetch(vsFilename, *this);
     } catch (...) {
@@ -478,6 +482,8 @@ void iTop::Load(std::string_view vsFilename) {
     flags.calculated = false;
     SetSubCalculated(false);
     isNew = false;
+    storedPath = vsFilename;
+    storedColumn = columnIdx;
   });
 }
 

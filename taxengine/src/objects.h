@@ -243,6 +243,10 @@ class iTop final : public _iTop {
   EditFlags flags;
   bool isNew = true, deleted = false;
   std::int32_t columnIdx = 1;
+  // The file and column whose section holds what the objects hold, since the last Load or save;
+  // no file before the first.
+  std::string storedPath;
+  std::int32_t storedColumn = 0;
   // True while the nested computation of the IRA limit runs.
   bool inIraLimit = false;
 

@@ -1,7 +1,5 @@
 // The computation driver: the order of the computation and the choice between the rate-table
 // tax, the capital-gain worksheet tax and the alternative minimum tax.
-#include <algorithm>
-
 #include "calcs.h"
 
 namespace fennick::TopComputations {
@@ -72,7 +70,7 @@ void TopTaxCalc(iTop& top) {
 
 Currency GetIncTax(iTop& top) {
   return Keep("TopComputations.GetIncTax", [&] {
-    int year = std::clamp(YearOf(top), 2001, 2005);
+    int year = TableYearFor(YearOf(top)).year;
     return LookupTable(GetRateFile(year), GetRateTable(top.filingStatus), top.taxInc);
   });
 }
@@ -89,16 +87,10 @@ Currency GetIncTaxOn(iTop& top, Currency amount) {
 
 std::optional<Currency> GetSchedDTax(iTop& top) {
   return Describe("TopComputations.GetSchedDTax", [&]() -> std::optional<Currency> {
-    const Currency kCent = Currency::FromRaw(100);
-    int year = YearOf(top);
-    if (year < 2003) {
-      if (top.inc->capGains > kCent) {
-        if (year == 2001) return Calcs2001::GetSchedDTax2001(top);
-        if (year == 2002) return Calcs2002::GetSchedDTax2002(top);
-      }
-      return std::nullopt;
-    }
-    if (top.inc->adjNetCG > kCent) return YearCalcs::GetSchedDTax(*ParamsFor(year), top);
+    const YearParams* p = ParamsFor(YearOf(top));
+    if (p == nullptr) return std::nullopt;
+    Currency gain = p->dividendsAtCapGainRates ? top.inc->adjNetCG : top.inc->capGains;
+    if (gain > Currency::FromRaw(100)) return p->capGainWorksheet(*p, top);
     return std::nullopt;
   });
 }

@@ -231,8 +231,8 @@ Currency CalcAMTCapGainTax(const YearParams& p, iTop& top, AmtRecord& record) {
   });
 }
 
-std::optional<AmtSplit> CalcAMTCapGainSplitPre2003(const YearParams& p, iTop& top,
-                                                   const AmtRecord& record) {
+std::optional<AmtSplit> CalcAMTCapGainSplit(const YearParams& p, iTop& top,
+                                            const AmtRecord& record) {
   return YearTrap(p.year, "CalcAMTCapGainTax", false, [&]() -> std::optional<AmtSplit> {
     const iInc& inc = *top.inc;
     Currency taxable = record.taxIncPostExemption;

@@ -1,4 +1,6 @@
 // The amounts of each tax year, one record per year (rate schedules live in the table files).
+#include <iterator>
+
 #include "calcs.h"
 
 namespace fennick {
@@ -22,6 +24,8 @@ constexpr std::array<Currency, 5> kAmtThreshold = S(112500, 150000, 75000, 11250
 constexpr std::array<Currency, 5> kAmtExemption2001 = S(35750, 49000, 24500, 35750, 49000);
 constexpr std::array<Currency, 5> kAmtExemption2003 = S(40250, 58000, 29000, 40250, 58000);
 
+// One record per supported year, oldest first. Every year takes its minimum-tax rates from the
+// one file of 2001.
 constexpr YearParams kYears[] = {
     {
         .year = 2001,
@@ -37,12 +41,15 @@ constexpr YearParams kYears[] = {
         .iraEndJointOtherCovered = D(160000),
         .iraMaxContribution = D(2000),
         .capGainBracketTop = S(27050, 45200, 22600, 36250, 45200),
+        .dividendsAtCapGainRates = false,
+        .capGainWorksheet = Calcs2001::GetSchedDTax2001,
         .ssWageBase = D(80400),
         .childCreditPerChild = D(600),
         .childCreditLabelYear = 2001,
         .amtThreshold = kAmtThreshold,
         .amtExemption = kAmtExemption2001,
         .amtExemptionYear = 2001,
+        .amtRatesYear = 2001,
         .seMedInsPercent = Pct(60),
     },
     {
@@ -59,12 +66,15 @@ constexpr YearParams kYears[] = {
         .iraEndJointOtherCovered = D(160000),
         .iraMaxContribution = D(3000),
         .capGainBracketTop = S(27950, 46700, 23350, 37450, 46700),
+        .dividendsAtCapGainRates = false,
+        .capGainWorksheet = Calcs2002::GetSchedDTax2002,
         .ssWageBase = D(84900),
         .childCreditPerChild = D(600),
         .childCreditLabelYear = 2001,
         .amtThreshold = kAmtThreshold,
         .amtExemption = kAmtExemption2001,
         .amtExemptionYear = 2001,
+        .amtRatesYear = 2001,
         .seMedInsPercent = Pct(70),
     },
     {
@@ -81,12 +91,15 @@ constexpr YearParams kYears[] = {
         .iraEndJointOtherCovered = D(160000),
         .iraMaxContribution = D(3000),
         .capGainBracketTop = S(28400, 56800, 28400, 38050, 56800),
+        .dividendsAtCapGainRates = true,
+        .capGainWorksheet = YearCalcs::GetSchedDTax,
         .ssWageBase = D(87000),
         .childCreditPerChild = D(1000),
         .childCreditLabelYear = 2003,
         .amtThreshold = kAmtThreshold,
         .amtExemption = kAmtExemption2003,
         .amtExemptionYear = 2003,
+        .amtRatesYear = 2001,
         .seMedInsPercent = Pct(100),
     },
     {
@@ -103,12 +116,15 @@ constexpr YearParams kYears[] = {
         .iraEndJointOtherCovered = D(160000),
         .iraMaxContribution = D(3000),
         .capGainBracketTop = S(29050, 58100, 29050, 38900, 58100),
+        .dividendsAtCapGainRates = true,
+        .capGainWorksheet = YearCalcs::GetSchedDTax,
         .ssWageBase = D(87900),
         .childCreditPerChild = D(1000),
         .childCreditLabelYear = 2004,
         .amtThreshold = kAmtThreshold,
         .amtExemption = kAmtExemption2003,
         .amtExemptionYear = 2004,
+        .amtRatesYear = 2001,
         .seMedInsPercent = Pct(100),
     },
     {
@@ -125,22 +141,36 @@ constexpr YearParams kYears[] = {
         .iraEndJointOtherCovered = D(160000),
         .iraMaxContribution = D(4000),
         .capGainBracketTop = S(29700, 59400, 29700, 39800, 59400),
+        .dividendsAtCapGainRates = true,
+        .capGainWorksheet = YearCalcs::GetSchedDTax,
         .ssWageBase = D(90000),
         .childCreditPerChild = D(1000),
         .childCreditLabelYear = 2005,
         .amtThreshold = kAmtThreshold,
         .amtExemption = kAmtExemption2003,
         .amtExemptionYear = 2005,
+        .amtRatesYear = 2001,
         .seMedInsPercent = Pct(100),
     },
 };
 
 }  // namespace
 
+std::span<const YearParams> SupportedYears() {
+  return kYears;
+}
+
 const YearParams* ParamsFor(int year) {
-  if (year < 2001) return nullptr;
-  if (year >= 2005) return &kYears[4];
-  return &kYears[year - 2001];
+  // The latest record not after the year; most scenarios are of the latest year.
+  for (auto p = std::rbegin(kYears); p != std::rend(kYears); ++p) {
+    if (p->year <= year) return &*p;
+  }
+  return nullptr;
+}
+
+const YearParams& TableYearFor(int year) {
+  const YearParams* p = ParamsFor(year);
+  return p ? *p : kYears[0];
 }
 
 }  // namespace fennick

@@ -30,12 +30,22 @@ TEST(CommandLine, FileNamesAreTakenThroughTheFirstExtension) {
       // A name with blanks ends at the extension; two blanks leave one in front of the name.
       {"/input /my data/a b.zov", ".zov", "/input", "/my data/a b.zov"},
       {"/input  a.zov", ".zov", "/input", " a.zov"},
-      // A name without the extension, or a missing switch, gives nothing.
+      // A name without the extension gives nothing; a case named without the switch counts.
       {"/silent /input a", ".zov", "/input", ""},
-      {"/silent a.zov", ".zov", "/input", ""},
-      // The extension right where the name begins.
-      {"/input .zov", ".zov", "/input", ".zov"},
-      {"/inputx.zov", ".zov", "/input", ".zov"},
+      {"/silent a.zov", ".zov", "/input", "a.zov"},
+      // Switches are whole words: a folder named "input" or "silent" is part of a path, and a
+      // name runs to the next switch, past an earlier ".zov".
+      {"/input /home/ann/input/x.zov", ".zov", "/input", "/home/ann/input/x.zov"},
+      {"/silent /input /srv/silent/a.zov --output r.txt", ".zov", "/input", "/srv/silent/a.zov"},
+      {"/input x.zov.bak/x.zov /output r.txt", ".zov", "/input", "x.zov.bak/x.zov"},
+      {"--input=/data/a b.zov --output r.txt", ".zov", "/input", "/data/a b.zov"},
+      {"--INPUT /data/a.zov", ".zov", "/input", "/data/a.zov"},
+      {"/input .zov", ".zov", "/input", ""},
+      {"/inputx.zov", ".zov", "/input", "/inputx.zov"},
+      // A case named without a switch, as a file manager hands it over.
+      {"/home/ann/smith.zov", ".zov", "/input", "/home/ann/smith.zov"},
+      // Formerly the first ".txt" stood before the name.
+      {"a.txt /output b.txt", ".txt", "/output", "b.txt"},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.line);
@@ -43,33 +53,53 @@ TEST(CommandLine, FileNamesAreTakenThroughTheFirstExtension) {
   }
 }
 
-TEST(CommandLine, NegativeLengthAndOverlongLinesAreErrors) {
-  try {
-    MainMod::ExtractCommandLineFilename("a.txt /output b.txt", ".txt", "/output");
-    FAIL() << "no error";
-  } catch (const qel::QelError& e) {
-    EXPECT_EQ(e.number(), 5);
+TEST(CommandLine, ProblemsAreNamedOnePerLine) {
+  struct Row {
+    const char* line;
+    const char* problem;  // empty: none
+  };
+  const Row rows[] = {
+      {"/silent /input a.zov /output r.txt", ""},
+      {"/home/ann/a.zov", ""},
+      {"/silent a.txt /input a.zov /output b.txt", "\"a.txt\" stands before any switch."},
+      {"/silent /input a /output r.txt",
+       "no file name ending in \".zov\" follows \"/input\": \"a\" is not a case file name."},
+      {"/silent /input a.zov /output", "no file name ending in \".txt\" follows \"/output\"."},
+      {"/silent /output r.txt", "a silent run needs \"/input\""},
+      {"--bogus a.zov", "\"--bogus\" is not an option of this program."},
+      {"/input a.zov /input b.zov", "\"/input\" is given twice."},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.line);
+    MainMod::CommandLine cl = MainMod::ParseCommandLine(MainMod::SplitCommandLine(row.line));
+    if (row.problem[0] == '\0') {
+      EXPECT_TRUE(cl.problems.empty()) << cl.problems.front();
+    } else {
+      ASSERT_FALSE(cl.problems.empty());
+      EXPECT_EQ(cl.problems.front().rfind(row.problem, 0), 0u) << cl.problems.front();
+    }
   }
-  std::string longLine = "/input " + std::string(40000, 'x') + ".zov";
-  EXPECT_THROW(MainMod::ExtractCommandLineFilename(longLine, ".zov", "/input"), qel::QelError);
 }
 
 TEST(CommandLine, SilentSwitchAnywhereInAnyCase) {
   EXPECT_TRUE(MainMod::IsSilent("/SILENT"));
   EXPECT_TRUE(MainMod::IsSilent("/input a.zov /Silent"));
-  EXPECT_TRUE(MainMod::IsSilent("x/silenty"));
+  EXPECT_TRUE(MainMod::IsSilent("--silent /input a.zov"));
+  EXPECT_FALSE(MainMod::IsSilent("x/silenty"));
+  EXPECT_FALSE(MainMod::IsSilent("/input /srv/silent/a.zov"));
   EXPECT_FALSE(MainMod::IsSilent("/input silent.zov"));
   EXPECT_FALSE(MainMod::IsSilent(""));
 }
 
-TEST(CommandLine, UnusableNameIsReportedAndEndsWithStatus2) {
+TEST(CommandLine, AnInteractiveLaunchShowsAnUnusableCommandLineInABox) {
   TestApp t;
-  t.app.state.IsSilentRun = true;
-  int status = EndsWith(
-      [&] { MainMod::GetCommandLineFilename(t.app, "a.txt /output b.txt", ".txt", "/output"); });
-  EXPECT_EQ(status, 2);
-  ASSERT_FALSE(t.dialogs.boxes.empty());
-  EXPECT_NE(t.dialogs.boxes[0].text.find("MainMod.GetCommandLineFilename"), std::string::npos);
+  t.app.state.CommandLineProblem = "The command line cannot be used:\n  --bogus\n";
+  EXPECT_FALSE(MainMod::RunInteractive(t.app));
+  EXPECT_EQ(t.app.state.ExitStatus, 2);
+  ASSERT_EQ(t.dialogs.boxes.size(), 1u);
+  EXPECT_EQ(t.dialogs.boxes[0].text, t.app.state.CommandLineProblem);
+  EXPECT_EQ(t.dialogs.aboutShown, 0);
+  EXPECT_FALSE(t.window.shown);
 }
 
 TEST(CommandLine, VersionsAreBuiltFromTheProgramNumbers) {
@@ -83,19 +113,19 @@ TEST(InteractiveCourse, RunsInOrderAndRemembersTheStart) {
   TestApp t;
   t.clock.seconds = 3600;
   t.dialogs.startChoice = 0;
-  t.app.state.CurrentFile = "/cases/a.zov";
   MainMod::RunInteractive(t.app);
   EXPECT_EQ(t.dialogs.aboutShown, 1);
   EXPECT_TRUE(t.window.loaded);
   EXPECT_TRUE(t.window.shown);
-  EXPECT_EQ(t.window.status, "File: /cases/a.zov");
-  EXPECT_EQ(t.window.dialogFolder, t.folder.path().string());
+  EXPECT_EQ(t.window.status, "File: ");
+  // The file dialogs start in the user's documents folder, not the program folder.
+  EXPECT_EQ(t.window.dialogFolder, t.dialogs.documentsFolder);
   EXPECT_EQ(t.app.state.StartTime, 3600);
   EXPECT_TRUE(t.app.state.DataSaved);
   EXPECT_EQ(t.app.state.HelpFile, t.path("manZOV.pdf"));
   EXPECT_EQ(t.app.state.ErrorLogFile, t.path("ZOV_err.log"));
   // GetIni ran: the data folder is remembered.
-  EXPECT_EQ(t.prefs.Read("Data Files", "Data File Path", "?"), t.folder.path().string());
+  EXPECT_EQ(t.prefs.Read("Data Files", "Data File Path", "?"), t.dialogs.documentsFolder);
   EXPECT_EQ(t.dialogs.inputFormShown, 0);
 }
 
@@ -103,9 +133,49 @@ TEST(InteractiveCourse, NewScenarioStartsAnUntitledCase) {
   TestApp t;
   t.dialogs.startChoice = 1;
   MainMod::RunInteractive(t.app);
-  EXPECT_EQ(t.app.state.CurrentFile, t.path("UNTITLED.ZOV"));
+  EXPECT_EQ(t.app.state.CurrentFile, t.dialogs.documentsFolder + "/UNTITLED.ZOV");
   EXPECT_EQ(t.dialogs.inputFormShown, 1);
   EXPECT_TRUE(t.app.state.NeverNamed);
+}
+
+// A case named on the command line is opened; confirming the input form saves what was opened,
+// never empty inputs over it, and a file that is not a case is left alone.
+TEST(InteractiveCourse, ACaseNamedOnTheCommandLineIsOpened) {
+  struct Row {
+    const char* what;
+    std::string text;
+    bool opens;
+  };
+  const Row rows[] = {
+      {"a case", "[Common]\r\nTP=Ann Smith\r\n[Proforma]\r\nWage 4 yr=52,000.00\r\n", true},
+      {"a shopping list", "Milk\r\nBread\r\n", false},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    TestApp t;
+    std::string file = t.path("given.zov");
+    testing::WriteFile(file, row.text);
+    // As Main takes it from the command line of a program started in the case's folder.
+    std::filesystem::path started = std::filesystem::current_path();
+    std::filesystem::current_path(t.folder.path());
+    t.app.state.CurrentFile = "given.zov";
+    t.dialogs.startChoice = 1;  // not asked: the command line chose
+    t.dialogs.onInputForm = [&] { FileOperations::Save(t.app, t.app.state.CurrentFile); };
+    bool running = MainMod::RunInteractive(t.app);
+    std::filesystem::current_path(started);
+    ASSERT_TRUE(running);
+    EXPECT_EQ(t.dialogs.inputFormShown, 1);
+    if (row.opens) {
+      EXPECT_EQ(t.obj().sTaxpayer(), "Ann Smith");
+      EXPECT_EQ(t.window.status, "File: " + file);
+      EXPECT_EQ(t.app.state.DataFilePath, t.folder.path().string());
+      EXPECT_NE(testing::ReadFile(file).find("Wage 4 yr=52,000.00"), std::string::npos);
+    } else {
+      EXPECT_EQ(t.window.status, "File: ");
+      EXPECT_EQ(testing::ReadFile(file), row.text);
+    }
+    EXPECT_TRUE(t.window.shown);
+  }
 }
 
 TEST(InteractiveCourse, OldScenarioCancelledOpensNothing) {

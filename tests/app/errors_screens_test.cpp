@@ -83,6 +83,10 @@ TEST(FatalError, MessageAndSaveOffer) {
             "An error has occurred in the Qel Paystave.\n\nError Number:   53\nError Type:        "
             "File not found\nLocation:           OpenFile\n\nDo you want to save your data "
             "before the program shuts down?");
+  // A printer failure has a description of its own.
+  EXPECT_NE(
+      FatalErrorMessage("T", 482, "PrnManager2()").find("\nError Type:        Printer error\n"),
+      std::string::npos);
   EXPECT_NE(FatalErrorMessage("T", 75, "OpenFile", "The data file /x.zov cannot be read.")
                 .find("\nDetails:            The data file /x.zov cannot be read."),
             std::string::npos);

@@ -1,5 +1,6 @@
 // New, open, save and save-as, the unsaved-inputs question, and the recent-file list.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "core/file_operations.h"
 #include "test_app.h"
@@ -104,18 +105,51 @@ TEST(FileOperations, OpenLoadsTheChosenFile) {
   EXPECT_EQ(t.dialogs.openRequests[0].defaultExtension, ".ZOV");
 }
 
-TEST(FileOperations, OpeningAMissingFileSaysSoAndKeepsTheInputs) {
+// Opening what is not a case tells what is wrong and leaves the case in hand, its name, its
+// saved state and the recent list as they were.
+TEST(FileOperations, OpeningWhatIsNotACaseKeepsTheCaseInHand) {
   TestApp t;
-  t.obj().sTaxpayer("kept");
-  t.dialogs.openAnswers = {t.path("missing.zov")};
+  std::string own = t.path("own.zov");
+  SaveCase(t, own, "kept");
+  t.obj().sWages4Yr("61000");
+  FO::MarkInputsChanged(t.app);
+  testing::WriteFile(t.path("list.zov"), "Shopping list\n[Milk\nBread=2\n");
+  testing::WriteFile(t.path("binary.zov"), std::string("\x7f"
+                                                       "ELF\0\0\x01\x02",
+                                                       8));
+  std::filesystem::create_directory(t.path("folder.zov"));
+  ::mkfifo(t.path("fifo.zov").c_str(), 0600);
+  struct Row {
+    const char* name;
+    const char* says;
+  };
+  const Row rows[] = {
+      {"missing.zov", "missing.zov does not exist."},
+      {"list.zov", "list.zov cannot be opened as a case:\n"},
+      {"binary.zov", "binary.zov cannot be opened as a case:\n"},
+      {"folder.zov", "folder.zov is a folder, not a case file."},
+      {"fifo.zov", "fifo.zov is not a case file: it is not a regular file."},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    t.dialogs.boxes.clear();
+    t.dialogs.answers = {Answer::No};  // the unsaved inputs: go on without saving
+    t.dialogs.openAnswers = {t.path(row.name)};
+    FO::OpenCommand(t.app, "");
+    ASSERT_EQ(t.dialogs.boxes.size(), 2u);
+    EXPECT_NE(t.dialogs.boxes[1].text.find(row.says), std::string::npos) << t.dialogs.boxes[1].text;
+    EXPECT_EQ(t.obj().sTaxpayer(), "kept");
+    EXPECT_EQ(t.obj().sWages4Yr(), "61,000.00");
+    EXPECT_EQ(t.app.state.CurrentFile, own);
+    EXPECT_FALSE(t.app.state.DataSaved);
+    EXPECT_EQ(t.app.state.RecentFiles[0], "");
+  }
+  // The message about a text file names the line that is wrong.
+  t.dialogs.answers = {Answer::No};
+  t.dialogs.openAnswers = {t.path("list.zov")};
   EXPECT_FALSE(FO::OpenFile(t.app, ""));
-  ASSERT_EQ(t.dialogs.boxes.size(), 1u);
-  EXPECT_EQ(t.dialogs.boxes[0].text, t.path("missing.zov") + " does not exist.");
-  EXPECT_EQ(t.dialogs.boxes[0].icon, Icon::Exclamation);
-  EXPECT_EQ(t.obj().sTaxpayer(), "kept");
-  EXPECT_EQ(t.app.state.CurrentFile, t.path("missing.zov"));
-  EXPECT_EQ(t.app.state.RecentFiles[0], t.path("missing.zov"));
-  EXPECT_FALSE(t.app.state.DataSaved);  // the inputs are not stored under the new name
+  EXPECT_NE(t.dialogs.boxes.back().text.find("line"), std::string::npos)
+      << t.dialogs.boxes.back().text;
 }
 
 TEST(FileOperations, UnsavedQuestionOnNewAndOpen) {
@@ -171,17 +205,79 @@ TEST(FileOperations, YesOnAnUnnamedCaseThatIsThenCancelledStops) {
   EXPECT_EQ(t.obj().sTaxpayer(), "typed");
 }
 
-TEST(FileOperations, FailedSaveEndsThroughTheFatalMessage) {
+// A save that fails says why, keeps the inputs and offers Save As again; the recent list and
+// the case's name take only a file that was written.
+TEST(FileOperations, FailedSaveSaysWhyAndOffersSaveAsAgain) {
   TestApp t;
-  std::string bad = t.path("no/such/folder/a.zov");
-  t.app.state.CurrentFile = bad;
-  int status = EndsWith([&] { FO::Save(t.app, bad); });
-  EXPECT_EQ(status, 0);
-  ASSERT_FALSE(t.dialogs.boxes.empty());
-  EXPECT_EQ(t.dialogs.boxes[0].title, "WARNING!");
-  EXPECT_NE(t.dialogs.boxes[0].text.find("\nLocation:           Save"), std::string::npos)
-      << t.dialogs.boxes[0].text;
-  EXPECT_EQ(t.dialogs.finalScreens.size(), 1u);
+  std::string good = t.path("good.zov");
+  t.obj().sTaxpayer("typed");
+  t.app.state.CurrentFile = good;
+  struct Row {
+    const char* what;
+    std::string name;
+    const char* reason;
+  };
+  std::filesystem::create_directory(t.path("in the way.zov"));
+  const Row rows[] = {
+      {"missing folder", t.path("no/such/folder/a.zov"), "no/such/folder/a.zov"},
+      {"a folder in the way", t.path("in the way.zov"), "in the way.zov"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    t.dialogs.boxes.clear();
+    t.dialogs.saveAnswers = {row.name, good};
+    t.dialogs.answers = {Answer::Yes};  // save under another name
+    EXPECT_TRUE(FO::SaveAs(t.app));     // does not end the program
+    ASSERT_EQ(t.dialogs.boxes.size(), 1u);
+    EXPECT_EQ(t.dialogs.boxes[0].buttons, Buttons::YesNo);
+    EXPECT_NE(t.dialogs.boxes[0].text.find("could not be saved as"), std::string::npos);
+    EXPECT_NE(t.dialogs.boxes[0].text.find(row.reason), std::string::npos)
+        << t.dialogs.boxes[0].text;
+    EXPECT_EQ(t.app.state.CurrentFile, good);
+    EXPECT_EQ(t.app.state.RecentFiles[0], good);
+    EXPECT_EQ(t.prefs.Read("User Preferences", "File 2", ""), "");
+    EXPECT_NE(ReadFile(good).find("TP=typed"), std::string::npos);
+  }
+  // No: nothing written, the inputs and the name stay, the program goes on.
+  t.dialogs.boxes.clear();
+  t.obj().sTaxpayer("typed again");
+  FO::MarkInputsChanged(t.app);
+  t.dialogs.saveAnswers = {t.path("no/such/folder/b.zov")};
+  t.dialogs.answers = {Answer::No};
+  EXPECT_FALSE(FO::SaveAs(t.app));
+  EXPECT_EQ(t.app.state.CurrentFile, good);
+  EXPECT_FALSE(t.app.state.DataSaved);
+  EXPECT_EQ(t.obj().sTaxpayer(), "typed again");
+  EXPECT_TRUE(t.dialogs.finalScreens.empty());
+}
+
+// A save never replaces a file the program did not open or write in this session unasked.
+TEST(FileOperations, SavingOverAFileNotOpenedAsks) {
+  TestApp t;
+  std::string foreign = t.path("foreign.zov");
+  testing::WriteFile(foreign, "[Common]\r\nTP=Someone else\r\n");
+  t.app.state.CurrentFile = foreign;  // e.g. a name that could not be opened
+  t.obj().sTaxpayer("");
+  // No: Save As is offered instead (cancelled here); the file is untouched.
+  t.dialogs.answers = {Answer::No};
+  EXPECT_FALSE(FO::Save(t.app, foreign));
+  ASSERT_EQ(t.dialogs.boxes.size(), 1u);
+  EXPECT_NE(t.dialogs.boxes[0].text.find("foreign.zov already exists"), std::string::npos);
+  EXPECT_EQ(t.dialogs.saveRequests.size(), 1u);
+  EXPECT_NE(ReadFile(foreign).find("TP=Someone else"), std::string::npos);
+  // Yes replaces it; from then on it is the session's own file and no question is asked.
+  t.dialogs.answers = {Answer::Yes};
+  t.obj().sTaxpayer("Mine");
+  EXPECT_TRUE(FO::Save(t.app, foreign));
+  EXPECT_NE(ReadFile(foreign).find("TP=Mine"), std::string::npos);
+  EXPECT_TRUE(FO::Save(t.app, foreign));
+  EXPECT_EQ(t.dialogs.boxes.size(), 2u);
+  // A file opened in this session is saved without a question.
+  std::string opened = t.path("opened.zov");
+  testing::WriteFile(opened, "[Common]\r\nTP=Opened\r\n");
+  ASSERT_TRUE(FO::OpenFile(t.app, opened));
+  EXPECT_TRUE(FO::Save(t.app, opened));
+  EXPECT_EQ(t.dialogs.boxes.size(), 2u);
 }
 
 TEST(RecentFiles, SixFilesPushTheOldestOutAndWholePathsCount) {

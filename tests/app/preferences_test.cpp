@@ -17,9 +17,10 @@ TEST(GetIni, FreshInstallationGivesTheDefaults) {
   EXPECT_EQ(st.ReportFontName, "Courier New");
   EXPECT_EQ(st.ReportFontSize, 10.0f);
   EXPECT_FALSE(st.HideErrorMsg);
-  EXPECT_EQ(st.DataFilePath, t.folder.path().string());
-  EXPECT_EQ(t.prefs.Read("Data Files", "Data File Path", "?"), t.folder.path().string());
-  EXPECT_EQ(st.IniFile, t.path("Corvala.ini"));
+  // Cases start in the user's documents folder; the preferences are the user's own file.
+  EXPECT_EQ(st.DataFilePath, t.dialogs.documentsFolder);
+  EXPECT_EQ(t.prefs.Read("Data Files", "Data File Path", "?"), t.dialogs.documentsFolder);
+  EXPECT_EQ(st.IniFile, t.folder / "config/qel-paystave/Corvala.ini");
   EXPECT_EQ(st.SavedPrinterFont.name, "Arial");
   EXPECT_EQ(st.RecentFiles[0], "");
   EXPECT_TRUE(t.dialogs.boxes.empty());
@@ -30,13 +31,13 @@ TEST(GetIni, StoredValuesAreRead) {
   t.prefs.Write("User Preferences", "Font Name", "");
   t.prefs.Write("User Preferences", "Font Size", "12.5");
   t.prefs.Write("Hide Error Msg", "380", "1");
-  t.prefs.Write("Data Files", "Data File Path", "/srv/cases");
+  t.prefs.Write("Data Files", "Data File Path", t.folder.path().string());
   t.prefs.Write("User Preferences", "File 1", "/srv/cases/a.zov");
   P::GetIni(t.app);
   EXPECT_EQ(t.app.state.ReportFontName, "");  // an empty value is not the default
   EXPECT_EQ(t.app.state.ReportFontSize, 12.5f);
   EXPECT_TRUE(t.app.state.HideErrorMsg);
-  EXPECT_EQ(t.app.state.DataFilePath, "/srv/cases");
+  EXPECT_EQ(t.app.state.DataFilePath, t.folder.path().string());
   EXPECT_EQ(t.app.state.RecentFiles[0], "/srv/cases/a.zov");
 }
 
@@ -55,10 +56,11 @@ TEST(GetIni, OpensThePreferencesFileItselfWhenNoStoreIsGiven) {
   t.app.platform.preferences = nullptr;
   testing::WriteFile(t.path("Corvala.ini"), "[User Preferences]\nFont Size=9\n");
   P::GetIni(t.app);
+  // The file beside the program was taken over as the user's; writes go to the user's file.
   EXPECT_EQ(t.app.state.ReportFontSize, 9.0f);
-  std::string ini = testing::ReadFile(t.path("Corvala.ini"));
+  std::string ini = testing::ReadFile(t.app.state.IniFile);
   EXPECT_NE(ini.find("[Data Files]"), std::string::npos) << ini;
-  EXPECT_NE(ini.find("Data File Path=" + t.folder.path().string()), std::string::npos);
+  EXPECT_NE(ini.find("Data File Path=" + t.dialogs.documentsFolder), std::string::npos);
 }
 
 TEST(GetIni, MalformedPreferencesFileWarnsOnceAndTheDefaultsServe) {
@@ -69,7 +71,7 @@ TEST(GetIni, MalformedPreferencesFileWarnsOnceAndTheDefaultsServe) {
   EXPECT_EQ(t.app.state.ReportFontSize, 10.0f);
   EXPECT_EQ(t.app.state.ReportFontName, "Courier New");
   ASSERT_FALSE(t.dialogs.boxes.empty());
-  EXPECT_NE(t.dialogs.boxes[0].text.find(t.path("Corvala.ini")), std::string::npos);
+  EXPECT_NE(t.dialogs.boxes[0].text.find(t.app.state.IniFile), std::string::npos);
   int readWarnings = 0;
   for (const auto& box : t.dialogs.boxes) {
     if (box.text.find("cannot be read") != std::string::npos) ++readWarnings;
@@ -84,6 +86,49 @@ TEST(GetIni, PreferencesMoveToTheUserFolderWhenTheProgramFolderIsNotWritable) {
   app.programFolder = "/nonexistent/lib/qel-paystave";
   EXPECT_EQ(P::PreferencesFilePath(app), config / "qel-paystave/Corvala.ini");
   ::unsetenv("XDG_CONFIG_HOME");
+}
+
+// The preferences file: plain INI in CR LF lines, the same file in silent and interactive runs.
+TEST(PreferencesFile, ValuesRoundTripInPlainIniWithCrLf) {
+  testing::TempFolder folder;
+  const std::pair<const char*, const char*> values[] = {
+      {"Font Name", "Courier New"},
+      {"Font Size", "10.5"},
+      {"File 1", "/home/ann/pay, roll/smith.zov"},
+      {"File 2", "C:\\data\\old.zov"},
+      {"File 3", ""},
+  };
+  const std::string path = folder.File("Corvala.ini");
+  {
+    headless::KeyedFileSettings store(path);
+    for (const auto& [key, value] : values) store.Write("User Preferences", key, value);
+    store.Write("Data Files", "Data File Path", "/srv/data");
+  }
+  headless::KeyedFileSettings store(path);
+  for (const auto& [key, value] : values) {
+    SCOPED_TRACE(key);
+    EXPECT_EQ(store.Read("User Preferences", key, "<default>"), value);
+  }
+  EXPECT_EQ(store.Read("Data Files", "Data File Path", ""), "/srv/data");
+  EXPECT_EQ(store.Read("Data Files", "Missing", "<default>"), "<default>");
+  EXPECT_EQ(testing::ReadFile(path),
+            "[User Preferences]\r\nFont Name=Courier New\r\nFont Size=10.5\r\n"
+            "File 1=/home/ann/pay, roll/smith.zov\r\nFile 2=C:\\data\\old.zov\r\nFile 3=\r\n"
+            "[Data Files]\r\nData File Path=/srv/data\r\n");
+}
+
+TEST(PreferencesFile, ReadsAFileWrittenByHand) {
+  testing::TempFolder folder;
+  const std::string path = folder.File("hand.ini");
+  testing::WriteFile(path,
+                     "[User Preferences]\nFont Size=abc\nFont Name=\nFile 1=/tmp/a,b.zov\n"
+                     "[Hide Error Msg]\n380=1\n");
+  headless::KeyedFileSettings store(path);
+  EXPECT_EQ(store.Read("User Preferences", "Font Size", "10"), "abc");
+  EXPECT_EQ(store.Read("User Preferences", "Font Name", "Courier New"), "")
+      << "an empty value is not the default";
+  EXPECT_EQ(store.Read("User Preferences", "File 1", ""), "/tmp/a,b.zov");
+  EXPECT_EQ(store.Read("Hide Error Msg", "380", "0"), "1");
 }
 
 TEST(GetFonts, WarnsThenKeepsTheChoiceWithinLimits) {

@@ -177,8 +177,7 @@ TEST(ReportRun, InputThatIsNotANumberSkipsThatReportAndGoesOn) {
   Choose(t, ReportChecks{1, 0, 1, 0});
   R::RunReports(t.app, kToScreen);  // does not end the program
   ASSERT_EQ(t.dialogs.boxes.size(), 1u);
-  EXPECT_NE(t.dialogs.boxes[0].text.find(
-                "Wages For Rest Of The Year (sRemainingWages) is not a number: 'lots'"),
+  EXPECT_NE(t.dialogs.boxes[0].text.find("Wages For Rest Of The Year is not a number: 'lots'"),
             std::string::npos);
   ASSERT_EQ(t.ui.windows.size(), 1u);
   EXPECT_EQ(t.ui.windows[0]->caption, "Inputs Report");
@@ -195,7 +194,7 @@ TEST(ReportRun, ChoiceOkCancelAndClosed) {
   Choose(t, ReportChecks{0, 0, 1, 0});
   R::RunReports(t.app, kToPrinter);
   EXPECT_EQ(t.ui.choiceCaptions.back(), "Select Reports (Print)");
-  EXPECT_EQ(t.ui.choiceInitial.back().input, 1);
+  EXPECT_EQ(t.ui.choiceInitial.back(), (ReportChecks{1, 0, 0, 0}));
   EXPECT_EQ(t.prefs.Read("User Preferences", "Input Report", "?"), "0");
   EXPECT_EQ(t.prefs.Read("User Preferences", "Targeted Withholding Report", "?"), "1");
   EXPECT_EQ(t.prefs.Read("User Preferences", "Summary Report", "?"), "1");
@@ -208,7 +207,7 @@ TEST(ReportRun, ChoiceOkCancelAndClosed) {
   R::RunReports(t.app, kToScreen);
   EXPECT_TRUE(t.ui.windows.empty());
   EXPECT_EQ(t.prefs.WriteCount(), writes);
-  EXPECT_EQ(t.app.state.reportFlags.targeted, 0);
+  EXPECT_EQ(t.app.state.reportFlags.reports, (ReportFlags{}.reports));
 
   // Closed with the window button: the remembered choice runs.
   R::RunReports(t.app, kToScreen);

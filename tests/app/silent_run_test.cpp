@@ -1,8 +1,11 @@
 // The Corvala program as a process: silent runs against the report files worked out by hand,
 // exit statuses, the error log, and nothing that waits for input.
 #include <fcntl.h>
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -31,9 +34,17 @@ struct Outcome {
   std::string out;  // standard output
 };
 
+// How a run is started besides its arguments.
+struct Launch {
+  std::vector<std::string> env;    // NAME=value to set
+  std::vector<std::string> unset;  // names to remove
+  bool asNobody = false;           // as the unprivileged user 65534 (the caller must be root)
+  long fileSizeLimit = -1;         // bytes a file may grow to; -1 no limit
+};
+
 // Runs `program` with `args` in `cwd`, standard input closed, with a 20 s limit.
 Outcome RunProgram(const std::string& program, const std::vector<std::string>& args,
-                   const fs::path& cwd, const std::vector<std::string>& env = {}) {
+                   const fs::path& cwd, const Launch& launch = {}) {
   fs::path errFile = cwd / ".stderr", outFile = cwd / ".stdout";
   pid_t pid = ::fork();
   if (pid == 0) {
@@ -43,7 +54,18 @@ Outcome RunProgram(const std::string& program, const std::vector<std::string>& a
     int o = ::open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     ::dup2(e, 2);
     ::dup2(o, 1);
-    for (const std::string& v : env) ::putenv(const_cast<char*>(v.c_str()));
+    for (const std::string& v : launch.env) ::putenv(const_cast<char*>(v.c_str()));
+    for (const std::string& v : launch.unset) ::unsetenv(v.c_str());
+    if (launch.fileSizeLimit >= 0) {
+      ::signal(SIGXFSZ, SIG_IGN);  // a write past the limit fails instead of ending the run
+      rlimit limit{static_cast<rlim_t>(launch.fileSizeLimit),
+                   static_cast<rlim_t>(launch.fileSizeLimit)};
+      ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    if (launch.asNobody &&
+        (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0)) {
+      ::_exit(121);
+    }
     std::vector<char*> argv{const_cast<char*>(program.c_str())};
     for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
@@ -91,7 +113,9 @@ class SilentRun : public ::testing::Test {
     std::error_code ec;
     fs::remove_all(dir_, ec);
   }
-  Outcome Corvala(const std::vector<std::string>& args) { return RunProgram(program_, args, dir_); }
+  Outcome Corvala(const std::vector<std::string>& args, const Launch& launch = {}) {
+    return RunProgram(program_, args, dir_, launch);
+  }
   std::string Log() { return ReadFile(dir_ / "ZOV_err.log"); }
 
   fs::path dir_;
@@ -154,9 +178,8 @@ TEST_F(SilentRun, InputThatIsNotANumberNamesTheField) {
   std::ofstream(dir_ / "bad.zov") << text;
   Outcome r = Corvala({"/silent", "/input", "bad.zov", "/output", "out.txt"});
   EXPECT_EQ(r.status, 1);
-  EXPECT_NE(r.err.find("Annual Wages (sWages4Yr) is not a number: 'abc'"), std::string::npos)
-      << r.err;
-  EXPECT_NE(Log().find("Annual Wages (sWages4Yr) is not a number: 'abc'"), std::string::npos);
+  EXPECT_NE(r.err.find("Annual Wages is not a number: 'abc'"), std::string::npos) << r.err;
+  EXPECT_NE(Log().find("Annual Wages is not a number: 'abc'"), std::string::npos);
   EXPECT_FALSE(fs::exists(dir_ / "out.txt"));
 }
 
@@ -164,7 +187,8 @@ TEST_F(SilentRun, OutputThatCannotBeWrittenFails) {
   Outcome r = Corvala({"/silent", "/input", "percent.zov", "/output", "no/such/dir/out.txt"});
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("no/such/dir/out.txt"), std::string::npos) << r.err;
-  EXPECT_NE(Log().find("WithholdingReports.ReportPercent"), std::string::npos) << Log();
+  // The run writes its reports in one go at its end.
+  EXPECT_NE(Log().find("RunReports"), std::string::npos) << Log();
 }
 
 TEST_F(SilentRun, CommandLinesItCannotUseEndWithStatus2) {
@@ -204,6 +228,167 @@ TEST_F(SilentRun, InteractiveRunWithoutTheModuleSaysSoAndFails) {
   Outcome r = Corvala({});
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("libCorvalaQt.so"), std::string::npos) << r.err;
+}
+
+// Switches are whole words and a name runs to the next switch: folders called "input" or
+// "silent" and names with ".zov" inside are paths.
+TEST_F(SilentRun, SwitchesAreWholeWordsAndNamesRunToTheNextSwitch) {
+  fs::create_directories(dir_ / "input");
+  fs::create_directories(dir_ / "silent");
+  fs::create_directories(dir_ / "x.zov.bak");
+  fs::copy_file(dir_ / "percent.zov", dir_ / "input" / "percent.zov");
+  fs::copy_file(dir_ / "percent.zov", dir_ / "x.zov.bak" / "x.zov");
+  const std::string expected = ReadFile(fs::path(CORVALA_FIXTURES) / "percent.txt");
+  struct Row {
+    std::vector<std::string> args;
+    const char* report;
+  };
+  const Row rows[] = {
+      {{"/silent", "/input", (dir_ / "input/percent.zov").string(), "/output",
+        (dir_ / "silent/a.txt").string()},
+       "silent/a.txt"},
+      {{"--SILENT", "--input", "x.zov.bak/x.zov", "--output=b.txt"}, "b.txt"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.report);
+    Outcome r = Corvala(row.args);
+    EXPECT_EQ(r.status, 0) << r.err;
+    std::string report = ReadFile(dir_ / row.report);
+    // The same report as the example's, but for the file name it names.
+    EXPECT_EQ(report.size() - report.find("Employee:"),
+              expected.size() - expected.find("Employee:"));
+  }
+  EXPECT_NE(ReadFile(dir_ / "b.txt").find("Filename: x.zov.bak/x.zov\r\n"), std::string::npos);
+  // "/silent" inside a path does not make a run silent: without a display it needs windows.
+  Outcome r = Corvala({"/input", "/srv/silent/a.zov"}, {{}, {"DISPLAY", "WAYLAND_DISPLAY"}});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("libCorvalaQt.so"), std::string::npos) << r.err;
+}
+
+// Names and second lines stored in Windows-1252 reach the report file as those characters.
+TEST_F(SilentRun, Windows1252NamesReachTheReportFileAsThemselves) {
+  std::string text = ReadFile(dir_ / "percent.zov");
+  std::size_t tp = text.find("TP=");
+  text.replace(tp, text.find('\r', tp) - tp, "TP=J\xFCrgen M\xFCller \x96 Caf\xE9");
+  std::ofstream(dir_ / "cp1252.zov", std::ios::binary) << text;
+  Outcome r = Corvala({"/silent", "/input", "cp1252.zov", "/output", "out.txt"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  std::string report = ReadFile(dir_ / "out.txt");
+  EXPECT_NE(report.find("Employee: J\xFCrgen M\xFCller \x96 Caf\xE9\r\n"), std::string::npos)
+      << report;
+  EXPECT_NE(report.find(std::string(60, '\x97')), std::string::npos);
+}
+
+// A computation type outside 0-2 is an error that names the key, never an empty success.
+TEST_F(SilentRun, ComputationTypeOutsideTheThreeIsAnError) {
+  std::string text = ReadFile(dir_ / "percent.zov");
+  std::size_t at = text.find("Comp Type=");
+  ASSERT_NE(at, std::string::npos);
+  text.replace(at, text.find('\r', at) - at, "Comp Type=7");
+  std::ofstream(dir_ / "type7.zov", std::ios::binary) << text;
+  Outcome r = Corvala({"/silent", "/input", "type7.zov", "/output", "out.txt"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("\"Comp Type\" 7"), std::string::npos) << r.err;
+  EXPECT_NE(Log().find("\"Comp Type\" 7"), std::string::npos) << Log();
+  EXPECT_FALSE(fs::exists(dir_ / "out.txt"));
+}
+
+// A report file that cannot be written says why, and a failed append leaves the file as it was.
+TEST_F(SilentRun, ReportFileFailuresSayWhyAndLeaveTheFileAsItWas) {
+  fs::create_directories(dir_ / "folder.txt");
+  fs::create_symlink("/dev/full", dir_ / "full.txt");
+  struct Row {
+    const char* output;
+    const char* why;
+    Launch launch;
+  };
+  const std::string before = "an earlier run's report\r\n";
+  std::ofstream(dir_ / "earlier.txt", std::ios::binary) << before;
+  const Row rows[] = {
+      {"folder.txt", "Is a directory", {}},
+      {"full.txt", "No space left on device", {}},
+      // The file may grow by 700 bytes only (less than the reports; standard error and the log
+      // fit): the append fails part way.
+      {"earlier.txt", "File too large", {{}, {}, false, static_cast<long>(before.size()) + 700}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.output);
+    Outcome r = Corvala({"/silent", "/input", "percent.zov", "/output", row.output}, row.launch);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find(row.why), std::string::npos) << r.err;
+    EXPECT_NE(Log().find(row.why), std::string::npos) << Log();
+    // Nobody is there to answer the question about saving.
+    EXPECT_EQ(r.err.find("Do you want to save"), std::string::npos) << r.err;
+  }
+  EXPECT_EQ(ReadFile(dir_ / "earlier.txt"), before);
+}
+
+// The error log keeps the error's source trail and description, and the right number; messages
+// name fields by their labels.
+TEST_F(SilentRun, ErrorLogKeepsTheTrailTheDescriptionAndTheNumber) {
+  std::ofstream(dir_ / "list.zov") << "Milk\nBread\n";
+  Outcome r = Corvala({"/silent", "/input", "list.zov", "/output", "out.txt"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("list.zov cannot be opened as a case"), std::string::npos) << r.err;
+  EXPECT_NE(Log().find("WhBusObj.Load"), std::string::npos) << Log();
+  EXPECT_NE(Log().find("line 1"), std::string::npos) << Log();
+
+  std::string text = ReadFile(dir_ / "proforma.zov");
+  text.replace(text.find("58,500.00"), 9, "99999999999999999999");
+  std::ofstream(dir_ / "large.zov") << text;
+  fs::remove(dir_ / "ZOV_err.log");
+  r = Corvala({"/silent", "/input", "large.zov", "/output", "out.txt"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("Annual Wages is too large"), std::string::npos) << r.err;
+  EXPECT_EQ(r.err.find("sWages4Yr"), std::string::npos) << r.err;
+  EXPECT_NE(Log().find("Error 6: "), std::string::npos) << Log();
+  EXPECT_EQ(r.err.find("Do you want to save"), std::string::npos) << r.err;
+}
+
+// Runs as a user without write permission: the report file refuses with the reason, and with
+// HOME unset no per-user file lands in a folder shared with other users.
+TEST_F(SilentRun, AnUnprivilegedUserWithoutHome) {
+  if (::geteuid() != 0) GTEST_SKIP() << "needs root to run a step as the user nobody";
+  Launch nobody{{}, {"HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME"}, true, -1};
+  if (Corvala({"--version"}, nobody).status != 0) {
+    GTEST_SKIP() << "the user nobody cannot run the program from this build folder";
+  }
+  const fs::path shared = "/tmp/.local/share/qel-paystave";
+  std::error_code ec;
+  fs::remove_all(shared, ec);
+  Outcome r = Corvala({"/silent", "/input", "percent.zov", "/output", "out.txt"}, nobody);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("Permission denied"), std::string::npos) << r.err;
+  r = Corvala({"/silent", "/input", "missing.zov", "/output", "out.txt"}, nobody);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("missing.zov does not exist."), std::string::npos) << r.err;
+  EXPECT_FALSE(fs::exists(shared)) << "a per-user folder under /tmp";
+}
+
+// An interactive launch whose command line cannot be used says so on standard error (and, with a
+// display, in a message box) and ends with status 2 instead of starting without the case.
+TEST_F(SilentRun, AnUnusableInteractiveCommandLineGoesToStandardError) {
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"--bogus"}, std::vector<std::string>{"/input", "notes.txt"}}) {
+    SCOPED_TRACE(args[0]);
+    Outcome r = Corvala(args, {{}, {"DISPLAY", "WAYLAND_DISPLAY"}});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("The command line cannot be used"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("libCorvalaQt.so"), std::string::npos) << r.err;
+    EXPECT_EQ(r.out, "");
+  }
+}
+
+// A file manager opens case files with the program: the desktop entry takes a file and names the
+// MIME type that the shared-mime-info file gives to "*.zov".
+TEST(DesktopEntry, OpensCaseFiles) {
+  const std::string entry = ReadFile(fs::path(CORVALA_DESKTOP) / "qel-paystave.desktop");
+  const std::string mime = ReadFile(fs::path(CORVALA_DESKTOP) / "qel-paystave-case.xml");
+  EXPECT_NE(entry.find("\nExec=Corvala %f\n"), std::string::npos) << entry;
+  const std::string type = "application/x-qel-paystave-case";
+  EXPECT_NE(entry.find("\nMimeType=" + type + ";\n"), std::string::npos) << entry;
+  EXPECT_NE(mime.find("<mime-type type=\"" + type + "\">"), std::string::npos) << mime;
+  EXPECT_NE(mime.find("<glob pattern=\"*.zov\"/>"), std::string::npos) << mime;
 }
 
 }  // namespace

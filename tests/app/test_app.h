@@ -10,6 +10,7 @@
 
 #include "core/app.h"
 #include "core/main_mod.h"
+#include "corvala_testing/doubles.h"
 #include "headless/headless.h"
 #include "qel_testing/temp_folder.h"
 
@@ -40,6 +41,11 @@ struct TestApp {
   App app;
 
   TestApp() {
+    // Per-user files of the run stay inside the test's folder.
+    ::setenv("XDG_CONFIG_HOME", (folder / "config").c_str(), 1);
+    ::setenv("XDG_DATA_HOME", (folder / "data").c_str(), 1);
+    std::filesystem::create_directories(folder / "Documents");
+    dialogs.documentsFolder = (folder / "Documents").string();
     app.programFolder = folder.path();
     app.platform = Platform{&dialogs, &window, &ui, &prefs, &user, &clock, &process};
     app.state.errorReporter = std::make_unique<ErrorReporter>(app);

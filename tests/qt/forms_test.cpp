@@ -2,8 +2,10 @@
 // box and file dialogs answered as a user would.
 #include <gtest/gtest.h>
 
+#include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QCheckBox>
+#include <QFile>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -13,11 +15,17 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextLayout>
 #include <QTimer>
 #include <cstdlib>
 #include <functional>
 #include <memory>
 
+#include "core/app.h"
+#include "core/errors.h"
 #include "core/help_support.h"
 #include "qt/qt_platform.h"
 #include "qt/small_forms.h"
@@ -182,6 +190,96 @@ TEST(QtDialogsTest, MessageBoxAnswers) {
               row.expected);
     EXPECT_EQ(title, "WARNING!");
     EXPECT_EQ(text, "first\nsecond");
+  }
+}
+
+// Answers every modal widget that opens while it lives, closing it after `look` has seen it.
+class ModalWatcher {
+ public:
+  explicit ModalWatcher(std::function<void(QWidget*)> look) {
+    QObject::connect(&timer_, &QTimer::timeout, [this, look] {
+      QWidget* modal = QApplication::activeModalWidget();
+      if (!modal || modal == last_) return;
+      last_ = modal;
+      look(modal);
+      qobject_cast<QDialog*>(modal)->reject();
+    });
+    timer_.start(10);
+  }
+
+ private:
+  QTimer timer_;
+  QPointer<QWidget> last_;
+};
+
+// Where the value of a line starts in a laid-out text, in pixels from the left.
+double ValueX(QTextDocument& document, const QString& value) {
+  document.size();  // lays the text out
+  const QTextCursor found = document.find(value);
+  if (found.isNull()) return -1;
+  const QTextBlock block = found.block();
+  const int position = found.selectionStart() - block.position();
+  const QTextLine line = block.layout()->lineForTextPosition(position);
+  if (!line.isValid()) return -1;
+  return document.documentLayout()->blockBoundingRect(block).x() + line.cursorToX(position);
+}
+
+TEST(QtDialogsTest, FatalErrorBoxLinesUpItsColumns) {
+  TestProgram program;
+  QtDialogs dialogs(program.app);
+  const std::string message = FatalErrorMessage(kProgramTitle, 380, "GetFonts");
+  std::vector<double> columns;
+  QString shown;
+  ModalWatcher watcher([&](QWidget* modal) {
+    auto* label = modal->findChild<QLabel*>("qt_msgbox_label");
+    ASSERT_NE(label, nullptr);
+    QTextDocument document;
+    document.setDefaultFont(label->font());
+    if (label->textFormat() == Qt::RichText || Qt::mightBeRichText(label->text())) {
+      document.setHtml(label->text());
+    } else {
+      document.setPlainText(label->text());
+    }
+    document.setTextWidth(2000);
+    for (const char* value : {"380", "Invalid property value", "GetFonts"}) {
+      columns.push_back(ValueX(document, value));
+    }
+    shown = document.toPlainText();
+  });
+  dialogs.MessageBox(message, Buttons::YesNo, Icon::Critical, "WARNING!");
+  ASSERT_EQ(columns.size(), 3u);
+  EXPECT_GT(columns[0], 0);
+  EXPECT_NEAR(columns[1], columns[0], 0.5);
+  EXPECT_NEAR(columns[2], columns[0], 0.5);
+  EXPECT_TRUE(shown.contains("Do you want to save your data before the program shuts down?"));
+  EXPECT_TRUE(shown.contains("An error has occurred in the Qel Paystave."));
+}
+
+TEST(QtDialogsTest, HelpFileThatCannotBeShownIsSaidSoWithItsPath) {
+  TestProgram program;
+  QtDialogs dialogs(program.app);
+  const std::string manual = program.Path("manZOV.pdf");
+  struct Row {
+    bool exists;
+    const char* says;
+  };
+  // The offscreen platform starts no viewer, as a desktop without a PDF viewer.
+  const Row rows[] = {{true, "No program to show PDF files"}, {false, "The manual is not there"}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.says);
+    QFile::remove(QString::fromStdString(manual));
+    if (row.exists) {
+      QFile file(QString::fromStdString(manual));
+      ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+      file.write("%PDF-1.4\n");
+    }
+    QString text;
+    ModalWatcher watcher([&](QWidget* modal) {
+      if (auto* box = qobject_cast<QMessageBox*>(modal)) text = box->text();
+    });
+    dialogs.OpenDocument(manual);
+    EXPECT_TRUE(text.contains(row.says)) << text.toStdString();
+    EXPECT_TRUE(text.contains(QString::fromStdString(manual))) << text.toStdString();
   }
 }
 

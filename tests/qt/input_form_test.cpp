@@ -1,19 +1,23 @@
 // The input form driven as a user would: typing, leaving fields, lists, check boxes, OK, Cancel.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
 #include <QTextEdit>
+#include <QTimer>
 
 #include "core/file_operations.h"
 #include "ostrand/wh_bus_obj.h"
 #include "qt/frm_ip.h"
+#include "qt/qt_platform.h"
 #include "test_support.h"
 
 namespace corvala::test {
@@ -266,6 +270,89 @@ TEST_F(InputForm, AFieldThatIsNotANumberLeavesTheResultEmptyAndTheProgramRunning
   EXPECT_TRUE(form->InputProblem().isEmpty());
 }
 
+// Every number field, whatever a person types into it and leaves, keeps the program running;
+// a number too large for an amount is named in the help box like a word would be.
+TEST_F(InputForm, NothingTypedIntoANumberFieldEndsTheProgram) {
+  struct Field {
+    ostrand::eComputationType computation;
+    const char* control;
+    const char* label;
+    const char* caption;
+  };
+  const Field fields[] = {
+      {ostrand::proforma, "txtAnnualWages", "lblAnnualWHProforma",
+       "Annual Wages Subject To Federal Withholding"},
+      {ostrand::proforma, "txtAllowancesProforma", "lblAnnualWHProforma", "Withholding Allowances"},
+      {ostrand::proforma, "txtAddWagePerChkProforma", "lblAnnualWHProforma",
+       "Additional Withholding Per Pay Check"},
+      {ostrand::targeted, "txtWages4RestOfYrTargeted", "lblWHShort", "Wages For Rest Of The Year"},
+      {ostrand::targeted, "txtPayPerLeftTargeted", "lblWHShort", "Pay Periods For Rest Of Year"},
+      {ostrand::targeted, "txtTargWH4RestOfYrTargeted", "lblWHShort",
+       "Desired Withholding For Rest Of Year"},
+      {ostrand::targeted, "txtAllowancesTargeted", "lblWHShort", "Withholding Allowances"},
+      {ostrand::targeted, "txtAddWagePerChkTargeted", "lblWHShort",
+       "Additional Withholding Per Pay Check"},
+      {ostrand::Percent, "txtWagesPercent", "lblWHPercentMethod", "Gross Wages For Pay Period"},
+      {ostrand::Percent, "txtAllowancesPercent", "lblWHPercentMethod", "Withholding Allowances"},
+  };
+  const QString huge = "99999999999999999999999";
+  const QString typed[] = {huge,
+                           "99999999999",
+                           "-5",
+                           "-",
+                           ".",
+                           "-.",
+                           "0",
+                           "1e400",
+                           QString(400, '9'),
+                           QString(300, 'x')};
+  for (const Field& field : fields) {
+    for (const QString& text : typed) {
+      SCOPED_TRACE(std::string(field.control) + " <- " + text.left(30).toStdString());
+      program.app.state.withholding = ostrand::CreateObject(ostrand::kWhBusObjClassId);
+      Object().enumComputationType(field.computation);
+      Object().sWages4Yr("31200");
+      Object().sRemainingWages("15600");
+      Object().sRemainingPeriods("26");
+      Object().sWagesPercent("600");
+      form->LoadFromObject();
+      program.dialogs.boxes.clear();
+      EXPECT_NO_THROW({
+        TypeInto(field.control, text);
+        Leave();
+      });
+      ASSERT_TRUE(form->isVisible());
+      for (const auto& box : program.dialogs.boxes) {
+        EXPECT_NE(box.icon, Icon::Critical) << box.text;
+      }
+      if (text == huge || text.size() == 400) {
+        EXPECT_EQ(Find<QLabel>(field.label)->text(), "");
+        EXPECT_TRUE(form->txtHelp->toPlainText().contains(
+            QString("\"%1\" is too large").arg(field.caption)))
+            << form->txtHelp->toPlainText().toStdString();
+      }
+    }
+  }
+  // The text fields take any text without ending anything either.
+  for (const char* field : {"txtName", "txtLine2"}) {
+    SCOPED_TRACE(field);
+    program.dialogs.boxes.clear();
+    EXPECT_NO_THROW({
+      TypeInto(field, QString(400, 'W'));
+      Leave();
+    });
+    ASSERT_TRUE(form->isVisible());
+    for (const auto& box : program.dialogs.boxes) EXPECT_NE(box.icon, Icon::Critical) << box.text;
+  }
+  // OK with a number too large saves the case and closes the form.
+  program.app.state.NeverNamed = false;
+  TypeInto("txtWagesPercent", huge);
+  Leave();
+  EXPECT_NO_THROW(QTest::mouseClick(form->btnOK, Qt::LeftButton));
+  EXPECT_EQ(form->result(), QDialog::Accepted);
+  EXPECT_TRUE(QFile::exists(QString::fromStdString(program.app.state.CurrentFile)));
+}
+
 TEST_F(InputForm, OkSavesTheInputsToTheCurrentFile) {
   program.app.state.NeverNamed = false;
   TypeInto("txtName", "Ann Example");
@@ -303,15 +390,142 @@ TEST_F(InputForm, OkOnACaseWithoutANameAsksForOne) {
   EXPECT_EQ(program.app.state.CurrentFile, program.Path("bo.zov"));
 }
 
-TEST_F(InputForm, CancelKeepsTypedValuesInTheObjectButSavesNothing) {
+TEST_F(InputForm, CancelPutsBackTheInputsAsTheyWereWhenTheFormOpened) {
+  Object().sTaxpayer("Ann Before");
+  Object().sWages4Yr("30000");
+  Object().sAllowancesIP("2");
+  Object().enumFrequency(ostrand::monthly);
+  Object().enumComputationType(ostrand::targeted);
+  form->LoadFromObject();
   TypeInto("txtName", "Cy Typed");
   TypeInto("txtAnnualWages", "41000");
+  TypeInto("txtAllowancesPercent", "7");
+  form->lstFreqTargeted->setCurrentRow(0);
+  form->lstComputationChoice->setCurrentRow(2);
+  FocusOn(form->chkUnmarriedPercent);
+  QTest::mouseClick(form->chkUnmarriedPercent, Qt::LeftButton, {},
+                    QPoint(8, form->chkUnmarriedPercent->height() / 2));
+  ASSERT_TRUE(Object().IsSingle());
+  ASSERT_FALSE(program.app.state.DataSaved);
+
   QTest::mouseClick(form->btnCancel, Qt::LeftButton);
   EXPECT_EQ(form->result(), QDialog::Rejected);
-  EXPECT_EQ(Object().sTaxpayer(), "Cy Typed");
-  EXPECT_EQ(Object().sWages4Yr(), "41,000.00");
+  EXPECT_EQ(Object().sTaxpayer(), "Ann Before");
+  EXPECT_EQ(Object().sWages4Yr(), "30,000.00");
+  EXPECT_EQ(Object().sAllowancesIP(), "2");
+  EXPECT_EQ(Object().enumFrequency(), ostrand::monthly);
+  EXPECT_EQ(Object().enumComputationType(), ostrand::targeted);
+  EXPECT_FALSE(Object().IsSingle());
   EXPECT_FALSE(QFile::exists(QString::fromStdString(program.app.state.CurrentFile)));
-  EXPECT_FALSE(program.app.state.DataSaved) << "the unsaved-inputs question must be asked later";
+  EXPECT_TRUE(program.app.state.DataSaved) << "nothing is left to save";
+}
+
+TEST_F(InputForm, SharedInputsShowTheSameValueOnEveryTabWhileTyping) {
+  struct Row {
+    const char* typedInto;
+    const char* text;
+    std::vector<const char*> others;
+  };
+  const Row rows[] = {
+      {"txtAllowancesProforma", "3", {"txtAllowancesTargeted", "txtAllowancesPercent"}},
+      {"txtAllowancesPercent", "12", {"txtAllowancesProforma", "txtAllowancesTargeted"}},
+      {"txtAddWagePerChkTargeted", "7.5", {"txtAddWagePerChkProforma"}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.typedInto);
+    TypeInto(row.typedInto, row.text);
+    for (const char* other : row.others) EXPECT_EQ(Find<QLineEdit>(other)->text(), row.text);
+    Leave();
+    const QString shown = Find<QLineEdit>(row.typedInto)->text();
+    for (const char* other : row.others) EXPECT_EQ(Find<QLineEdit>(other)->text(), shown);
+  }
+  // The unmarried status, ticked on any tab, shows on all three at once.
+  for (QCheckBox* box :
+       {form->chkUnmarriedTargeted, form->chkUnmarriedProforma, form->chkUnmarriedPercent}) {
+    SCOPED_TRACE(box->objectName().toStdString());
+    form->vsTabIP->setCurrentWidget(box->parentWidget());
+    FocusOn(box);
+    const bool before = box->isChecked();
+    QTest::keyClick(box, Qt::Key_Space);
+    for (QCheckBox* each :
+         {form->chkUnmarriedProforma, form->chkUnmarriedTargeted, form->chkUnmarriedPercent}) {
+      EXPECT_EQ(each->isChecked(), !before) << each->objectName().toStdString();
+    }
+    EXPECT_EQ(Object().IsSingle(), !before);
+  }
+}
+
+TEST_F(InputForm, MismatchWarningComesOncePerTabVisitAndTypedKeysReachTheFields) {
+  form->lstComputationChoice->setCurrentRow(ostrand::Percent);
+  form->vsTabIP->setCurrentIndex(1);
+  const std::pair<const char*, const char*> typed[] = {{"txtAnnualWages", "31200"},
+                                                       {"txtAllowancesProforma", "2"},
+                                                       {"txtAddWagePerChkProforma", "5"}};
+  for (const auto& [name, text] : typed) {
+    auto* box = Find<QLineEdit>(name);
+    FocusOn(box);
+    QTest::keyClicks(box, text);
+    QTest::keyClick(box, Qt::Key_Return);
+    Pump();
+  }
+  EXPECT_EQ(program.dialogs.boxes.size(), 1u);
+  EXPECT_EQ(Object().sWages4Yr(), "31,200.00");
+  EXPECT_EQ(Object().sAllowancesIP(), "2");
+  EXPECT_EQ(Object().sAdditionalPayckWH(), "5.00");
+  // Coming back to the tab is a new visit.
+  form->vsTabIP->setCurrentIndex(0);
+  form->vsTabIP->setCurrentIndex(1);
+  FocusOn(form->txtAllowancesProforma);
+  EXPECT_EQ(program.dialogs.boxes.size(), 2u);
+}
+
+TEST_F(InputForm, KeysTypedWhileTheMismatchWarningIsUpGoToTheField) {
+  QtDialogs dialogs(program.app);
+  program.app.platform.dialogs = &dialogs;
+  form->lstComputationChoice->setCurrentRow(ostrand::Percent);
+  form->vsTabIP->setCurrentIndex(1);
+  // The user goes on typing before answering the real warning box with Enter.
+  QString warning;
+  int answers = 0;
+  QTimer typist;
+  QObject::connect(&typist, &QTimer::timeout, [&warning, &answers] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (!box) return;
+    QWidget* target = box->focusWidget() ? box->focusWidget() : box;
+    if (warning.isEmpty()) {
+      warning = box->text();
+      QTest::keyClicks(target, "42");
+    }
+    // Enter answers the box; should it not have the focus yet, its button is clicked.
+    if (++answers < 5) {
+      QTest::keyClick(target, Qt::Key_Return);
+    } else {
+      box->defaultButton()->click();
+    }
+  });
+  typist.start(10);
+  FocusOn(form->txtAnnualWages);
+  typist.stop();
+  program.app.platform.dialogs = &program.dialogs;
+  EXPECT_TRUE(warning.startsWith("You selected the")) << warning.toStdString();
+  EXPECT_EQ(form->txtAnnualWages->text(), "42");
+  EXPECT_EQ(Object().sWages4Yr(), "42.00");
+}
+
+TEST_F(InputForm, EnterOnAFocusedButtonPressesIt) {
+  FocusOn(form->btnCancel);
+  QTest::keyClick(form->btnCancel, Qt::Key_Return);
+  EXPECT_FALSE(form->isVisible());
+  EXPECT_EQ(form->result(), QDialog::Rejected);
+
+  program.app.state.NeverNamed = false;
+  form->LoadFromObject();
+  form->show();
+  FocusOn(form->btnOK);
+  QTest::keyClick(form->btnOK, Qt::Key_Enter);
+  EXPECT_FALSE(form->isVisible());
+  EXPECT_EQ(form->result(), QDialog::Accepted);
+  EXPECT_TRUE(QFile::exists(QString::fromStdString(program.app.state.CurrentFile)));
 }
 
 TEST_F(InputForm, EnterMovesToTheNextFieldAndHelpFollowsTheFocus) {

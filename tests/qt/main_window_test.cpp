@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QFile>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -10,6 +11,7 @@
 #include <QStatusBar>
 #include <QTest>
 #include <QToolBar>
+#include <QToolButton>
 #include <functional>
 
 #include "core/file_operations.h"
@@ -50,11 +52,11 @@ TEST_F(MainWindow, MenuCaptionsAndShortcuts) {
       {"mnuFileSaveAs", "Save &As...", "F12"},
       {"mnuFilePrintPreview", "Print Pre&view", ""},
       {"mnuFilePrint", "&Print...", "Ctrl+P"},
-      {"mnuFileExit", "E&xit", ""},
+      {"mnuFileExit", "E&xit", "Quit"},
       {"mnuInputs", "&Inputs", ""},
       {"mnuViewReports", "&Reports...", ""},
       {"mnuOptionsFonts", "&Fonts...", ""},
-      {"mnuHelpView", "&View Help File", ""},
+      {"mnuHelpView", "&View Help File", "HelpContents"},
       {"mnuHelpAbout", "&About ", ""},
   };
   for (const Row& row : rows) {
@@ -62,7 +64,11 @@ TEST_F(MainWindow, MenuCaptionsAndShortcuts) {
     QAction* action = Action(row.name);
     ASSERT_NE(action, nullptr);
     EXPECT_EQ(action->text().toStdString(), row.caption);
-    EXPECT_EQ(action->shortcut().toString().toStdString(), row.shortcut);
+    // The platform's standard keys where a command has one (Quit, HelpContents).
+    QString expected = row.shortcut;
+    if (expected == "Quit") expected = QKeySequence(QKeySequence::Quit).toString();
+    if (expected == "HelpContents") expected = QKeySequence(QKeySequence::HelpContents).toString();
+    EXPECT_EQ(action->shortcut().toString(), expected);
   }
   QStringList titles;
   for (QAction* top : window->menuBar()->actions()) titles << top->text();
@@ -77,9 +83,45 @@ TEST_F(MainWindow, ToolbarHasSevenKeyedButtonsInOrder) {
   QStringList keys;
   for (QAction* action : bar->actions()) {
     keys << action->data().toString();
-    EXPECT_FALSE(action->icon().isNull()) << action->data().toString().toStdString();
+    auto* button = qobject_cast<QToolButton*>(bar->widgetForAction(action));
+    ASSERT_NE(button, nullptr);
+    EXPECT_FALSE(button->icon().isNull()) << action->data().toString().toStdString();
   }
   EXPECT_EQ(keys, QStringList({"New", "Open", "Save", "Input", "Preview", "Print", "Help"}));
+}
+
+// A toolbar button is its command's menu action, drawn from the program's SVG pictures, and the
+// standard commands answer the platform's standard keys.
+TEST_F(MainWindow, MenuAndToolbarShareOneActionPerCommand) {
+  struct Row {
+    const char* key;
+    const char* command;
+    QKeySequence::StandardKey standard;
+  };
+  const Row rows[] = {{"New", "mnuFileNew", QKeySequence::New},
+                      {"Open", "mnuFileOpen", QKeySequence::Open},
+                      {"Save", "mnuFileSave", QKeySequence::Save},
+                      {"Input", "mnuInputs", QKeySequence::UnknownKey},
+                      {"Preview", "mnuFilePrintPreview", QKeySequence::UnknownKey},
+                      {"Print", "mnuFilePrint", QKeySequence::Print},
+                      {"Help", "mnuHelpView", QKeySequence::HelpContents}};
+  const QList<QAction*> buttons = window->findChild<QToolBar*>("tbToolBar")->actions();
+  ASSERT_EQ(buttons.size(), static_cast<qsizetype>(std::size(rows)));
+  for (std::size_t i = 0; i < std::size(rows); ++i) {
+    SCOPED_TRACE(rows[i].key);
+    EXPECT_EQ(buttons[static_cast<qsizetype>(i)], Action(rows[i].command));
+    EXPECT_EQ(buttons[static_cast<qsizetype>(i)]->data().toString(), rows[i].key);
+    if (rows[i].standard != QKeySequence::UnknownKey) {
+      EXPECT_TRUE(Action(rows[i].command)
+                      ->shortcuts()
+                      .contains(QKeySequence::keyBindings(rows[i].standard).value(0)));
+    }
+  }
+  for (const char* picture :
+       {"program", "new", "open", "save", "input", "preview", "print", "help"}) {
+    EXPECT_TRUE(QFile::exists(QString(":/icons/%1.svg").arg(picture))) << picture;
+  }
+  EXPECT_FALSE(window->windowIcon().isNull());
 }
 
 TEST_F(MainWindow, ToolbarButtonsRunTheirCommands) {

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "core/app.h"
+#include "corvala_testing/doubles.h"
 #include "headless/headless.h"
 
 namespace corvala::test {

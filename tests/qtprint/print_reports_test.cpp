@@ -206,6 +206,40 @@ TEST_F(PrintReports, TargetedReportFitsOnePageAtSixtyLinesAndBreaksAtFiftyNine) 
   }
 }
 
+// A report font so large that a chunk does not fit a page: the chunk is split across pages, and
+// every page has its headings and its footer.
+TEST_F(PrintReports, AChunkNoPageHoldsIsSplitAndEveryPageHasItsFooter) {
+  session.app.state.ReportFontSize = 20;
+  PageOf(30);  // 30 lines of 20 points: 13 + 23 reaches past 24, the last line before the footer
+  ui.choices.push_back(qtprint_test::Chosen(0, 0, 1, 0));
+  Reports::RunReports(session.app, kToPrinter);
+
+  const ReportText report = WithholdingReports::BuildTargetedReport(session.app);
+  std::vector<std::string> expected;
+  for (const ReportChunk& chunk : report.chunks) {
+    for (const std::string& line : LinesOf(chunk.text)) expected.push_back(line);
+  }
+  const std::vector<Page> pages = Printed(Pdf());
+  // Ten report lines a page: from count 13 up to the footer's line.
+  ASSERT_EQ(pages.size(), 4u);
+  std::vector<std::string> printed;
+  for (std::size_t p = 0; p < pages.size(); ++p) {
+    SCOPED_TRACE(p + 1);
+    int at = CheckFrame(Pdf(), pages[p], report.heading3, static_cast<int>(p) + 1);
+    ASSERT_GE(at, 0);
+    const int footer = LineOf(pages[p], "Page  " + std::to_string(p + 1));
+    for (int row = at; row < footer && row < at + 10; ++row) {
+      printed.push_back(RightTrimmed(pages[p][row]));
+    }
+  }
+  // Every line in order, none lost between pages (the page's width cuts the widest lines).
+  ASSERT_EQ(printed.size(), expected.size());
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    EXPECT_EQ(printed[i].empty(), expected[i].empty()) << "line " << i + 1;
+    EXPECT_EQ(expected[i].substr(0, printed[i].size()), printed[i]) << "line " << i + 1;
+  }
+}
+
 TEST_F(PrintReports, TwoCopiesAreTwoPrintJobsEachReportOnPagesOfItsOwn) {
   PageOf(60);
   ui.copies = 2;

@@ -9,6 +9,7 @@
 
 #include "core/app.h"
 #include "core/reports.h"
+#include "corvala_testing/doubles.h"
 #include "headless/headless.h"
 #include "ostrand/wh_bus_obj.h"
 #include "qtprint/qt_printer.h"

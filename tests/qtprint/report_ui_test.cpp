@@ -7,9 +7,10 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QDialog>
-#include <QFontDialog>
+#include <QFontInfo>
 #include <QGroupBox>
 #include <QGuiApplication>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
@@ -142,10 +143,7 @@ TEST(ReportChoiceDialog, OkCancelEscapeAndWindowClose) {
     WhenModal(row.act);
     const ReportChoiceResult result = dialog.Ask("Select Reports (View)", ReportChecks{1, 1, 0, 0});
     EXPECT_EQ(result.outcome, row.outcome);
-    EXPECT_EQ(result.checks.input, row.checks.input);
-    EXPECT_EQ(result.checks.w2Proforma, row.checks.w2Proforma);
-    EXPECT_EQ(result.checks.targeted, row.checks.targeted);
-    EXPECT_EQ(result.checks.percentage, row.checks.percentage);
+    EXPECT_EQ(result.checks, row.checks);
   }
 }
 
@@ -377,7 +375,7 @@ TEST_F(QtReports, PreviewPaginatesLikePrinting) {
   painted.setOutputFormat(QPrinter::PdfFormat);
   painted.setOutputFileName(QString::fromStdString((folder / "painted.pdf").string()));
   painted.setPageLayout(device.pageLayout());
-  ui.PaintReport(ReportKind::Targeted, &painted);
+  ui.PaintReport(Reports::ReportOf(ostrand::targeted), &painted);
 
   EXPECT_EQ(qtprint_test::PdfPageCount(folder / "painted.pdf"), 2);
   EXPECT_EQ(qtprint_test::PdfText(folder / "painted.pdf", 6.0),
@@ -392,7 +390,7 @@ TEST_F(QtReports, PreviewButtonOpensThePreviewOfThatReport) {
   window->SetCaption("Targeted Withholding Report - /home/ann/ann-example.zov");
   window->Show();
   FrmReportForm* form = ui.OpenWindows().at(0);
-  EXPECT_EQ(form->Kind(), ReportKind::Targeted);
+  EXPECT_EQ(form->Kind(), Reports::ReportOf(ostrand::targeted));
   int pages = -1;
   QString title;
   WhenModal([&](QWidget* dialog) {
@@ -424,9 +422,18 @@ TEST(QtDialogs, PrintDialogGivesCopiesAndLeavesTheJobsToTheProgram) {
 
   QString title;
   QAbstractPrintDialog::PrintDialogOptions options;
+  QStringList rangeChoices;  // page-range controls a person could reach
   WhenModal([&](QWidget* modal) {
     title = modal->windowTitle();
     if (auto* dialog = qobject_cast<QPrintDialog*>(modal)) options = dialog->options();
+    auto* copiesTab = modal->findChild<QWidget*>(QStringLiteral("copiesTab"));
+    for (const char* name : {"printRange", "from", "to", "pagesRadioButton", "pagesLineEdit",
+                             "printCurrentPage", "printSelection"}) {
+      auto* control = modal->findChild<QWidget*>(QString::fromLatin1(name));
+      if (control != nullptr && copiesTab != nullptr && control->isVisibleTo(copiesTab)) {
+        rangeChoices << control->objectName();
+      }
+    }
     QTest::keyClick(modal, Qt::Key_Escape);
   });
   EXPECT_EQ(ui.AskCopies("Print Reports"), 0);
@@ -434,6 +441,7 @@ TEST(QtDialogs, PrintDialogGivesCopiesAndLeavesTheJobsToTheProgram) {
   EXPECT_FALSE(options.testFlag(QAbstractPrintDialog::PrintPageRange));
   EXPECT_FALSE(options.testFlag(QAbstractPrintDialog::PrintSelection));
   EXPECT_FALSE(options.testFlag(QAbstractPrintDialog::PrintCurrentPage));
+  EXPECT_TRUE(rangeChoices.isEmpty()) << rangeChoices.join(' ').toStdString();
 
   WhenModal([&](QWidget* modal) {
     auto* copies = modal->findChild<QSpinBox*>(QStringLiteral("copies"));
@@ -446,36 +454,69 @@ TEST(QtDialogs, PrintDialogGivesCopiesAndLeavesTheJobsToTheProgram) {
   EXPECT_EQ(ui.TheQtPrinter().Device().copyCount(), 1);
 }
 
-TEST(QtDialogs, FontDialogOffersFixedPitchFontsAndCanBeCancelled) {
+TEST(QtDialogs, FontDialogOffersOnlyFixedPitchFontsTheReportsCanUse) {
   qtprint_test::ReportCase session(nullptr);
   QtReportUi ui(session.app, nullptr);
   FontRequest request;
   request.name = "DejaVu Sans Mono";
   request.size = 12;
 
-  bool monospaced = false;
-  QString family;
+  QStringList offered;
+  QString preselected;
   WhenModal([&](QWidget* modal) {
-    auto* dialog = qobject_cast<QFontDialog*>(modal);
-    ASSERT_NE(dialog, nullptr);
-    monospaced = dialog->testOption(QFontDialog::MonospacedFonts);
-    family = dialog->currentFont().family();
-    dialog->reject();
+    auto* list = modal->findChild<QListWidget*>("lstFontName");
+    ASSERT_NE(list, nullptr);
+    for (int i = 0; i < list->count(); ++i) offered << list->item(i)->text();
+    preselected = list->currentItem() ? list->currentItem()->text() : QString();
+    qobject_cast<QDialog*>(modal)->reject();
   });
   EXPECT_FALSE(ui.AskFont(request).has_value());
-  EXPECT_TRUE(monospaced);
-  EXPECT_EQ(family, QStringLiteral("DejaVu Sans Mono"));
+  EXPECT_EQ(preselected, QStringLiteral("DejaVu Sans Mono"));
+  ASSERT_FALSE(offered.isEmpty());
+  for (const QString& family : offered) {
+    SCOPED_TRACE(family.toStdString());
+    EXPECT_TRUE(QFontInfo(QFont(family)).fixedPitch());
+  }
+  for (const char* proportional : {"DejaVu Sans", "Liberation Serif", "Sans Serif"}) {
+    EXPECT_FALSE(offered.contains(QString::fromLatin1(proportional))) << proportional;
+  }
 
   WhenModal([](QWidget* modal) {
-    auto* dialog = qobject_cast<QFontDialog*>(modal);
+    auto* dialog = qobject_cast<DlgFonts*>(modal);
     ASSERT_NE(dialog, nullptr);
-    dialog->setCurrentFont(QFont(QStringLiteral("DejaVu Sans Mono"), 9));
+    const QList<QListWidgetItem*> items =
+        dialog->lstFontName->findItems(QStringLiteral("Liberation Mono"), Qt::MatchExactly);
+    ASSERT_FALSE(items.isEmpty());
+    dialog->lstFontName->setCurrentItem(items.front());
+    dialog->spnFontSize->setValue(9);
     dialog->accept();
   });
   const std::optional<FontChoice> chosen = ui.AskFont(request);
   ASSERT_TRUE(chosen.has_value());
-  EXPECT_EQ(chosen->name, "DejaVu Sans Mono");
+  EXPECT_EQ(chosen->name, "Liberation Mono");
   EXPECT_FLOAT_EQ(chosen->size, 9.0F);
+}
+
+// OK without a change keeps a font the printer takes: a stored name that is not installed as
+// such comes back as the installed fixed-pitch font it maps to, so printing warns no more.
+TEST(QtDialogs, FontDialogOkWithoutAChangeKeepsAUsableFont) {
+  qtprint_test::ReportCase session(nullptr);
+  QtReportUi ui(session.app, nullptr);
+  for (const char* stored : {"Courier New", "Courier", "No Such Font Anywhere"}) {
+    SCOPED_TRACE(stored);
+    FontRequest request;
+    request.name = stored;
+    request.size = 10;
+    WhenModal([](QWidget* modal) { qobject_cast<QDialog*>(modal)->accept(); });
+    const std::optional<FontChoice> chosen = ui.AskFont(request);
+    ASSERT_TRUE(chosen.has_value());
+    EXPECT_NE(chosen->name, "Sans Serif");
+    EXPECT_NO_THROW(ui.ThePrinter().SetFontName(chosen->name));
+    const QString mapped = QFontInfo(QFont(QString::fromLatin1(stored))).family();
+    if (QtPrinter::Usable(QFont(mapped))) {
+      EXPECT_EQ(QString::fromStdString(chosen->name), mapped);
+    }
+  }
 }
 
 }  // namespace

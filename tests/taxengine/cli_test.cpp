@@ -1,10 +1,12 @@
 // The fennick command-line host, run as a child process.
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <array>
 #include <fstream>
 #include <sstream>
 
+#include "qel/utf8.h"
 #include "test_util.h"
 
 namespace {
@@ -17,10 +19,10 @@ struct Outcome {
 };
 
 // Runs fennick with the arguments (already quoted for the shell); stderr joins stdout when
-// `withErrors` is set.
+// `withErrors` is set. A run that does not end within seconds is stopped (status 124).
 Outcome Fennick(const std::string& arguments, bool withErrors = false) {
-  std::string command =
-      std::string("'") + FENNICK_CLI + "' " + arguments + (withErrors ? " 2>&1" : " 2>/dev/null");
+  std::string command = std::string("timeout 20 '") + FENNICK_CLI + "' " + arguments +
+                        (withErrors ? " 2>&1" : " 2>/dev/null");
   FILE* pipe = popen(command.c_str(), "r");
   EXPECT_NE(pipe, nullptr);
   std::string out;
@@ -100,6 +102,44 @@ TEST(CommandLine, MalformedFileIsRefusedByName) {
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.out.find("broken.scn"), std::string::npos) << run.out;
   EXPECT_NE(run.out.find("10002"), std::string::npos) << run.out;
+}
+
+TEST(CommandLine, RefusesWhatIsNoScenarioFile) {
+  TempDir dir;
+  std::string pipe = dir.File("pipe.scn");
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  std::string folder = dir.File("folder.scn");
+  std::filesystem::create_directory(folder);
+  std::string big = dir.File("big.scn");
+  std::ofstream(big) << "[Scenario1]\nYear=2005\n;" << std::string(1 << 20, 'x') << "\n";
+  for (const std::string& path : {pipe, std::string("/dev/zero"), folder, big}) {
+    Outcome run = Fennick("'" + path + "'", true);
+    EXPECT_EQ(run.status, 1) << path;
+    EXPECT_NE(run.out.find(path), std::string::npos) << path << "\n" << run.out.substr(0, 200);
+  }
+}
+
+TEST(CommandLine, JsonIsUtf8WhateverTheNamesWereStoredIn) {
+  struct {
+    const char* stored;
+    const char* shown;
+  } rows[] = {
+      {"Jos\xE9 M\xFCller", "Jos\u00E9 M\u00FCller"},            // Windows-1252
+      {"\x93Quoted\x94 \x80", "\u201CQuoted\u201D \u20AC"},      // Windows-1252
+      {"Jos\u00E9 \u201CJo\u201D", "Jos\u00E9 \u201CJo\u201D"},  // UTF-8 as it is
+  };
+  for (const auto& row : rows) {
+    TempDir dir;
+    std::string path = dir.File("names.scn");
+    std::ofstream(path, std::ios::binary) << "[Scenario1]\nSpouse 1=" << row.stored << "\n";
+    Outcome run = Fennick("--json '" + path + "'");
+    EXPECT_EQ(run.status, 0) << row.shown;
+    EXPECT_NE(run.out.find(std::string("\"Taxpayer\": \"") + row.shown + "\""), std::string::npos)
+        << run.out.substr(0, 80);
+    constexpr char32_t kInvalid = 0x110000;
+    EXPECT_EQ(qel::DecodeUtf8(run.out, kInvalid).find(kInvalid), std::u32string::npos)
+        << run.out.substr(0, 80);
+  }
 }
 
 }  // namespace

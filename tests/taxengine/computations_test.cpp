@@ -601,4 +601,25 @@ TEST(RegularTax, PaymentsAboveTheTaxGiveARefund) {
   EXPECT_EQ(Amount(*top, "BalDue"), -500);
 }
 
+// A year after the supported ones computes as the latest supported year, result for result.
+TEST(TaxYears, LaterYearsComputeAsTheLatest) {
+  const Inputs inputs = {{"oInc.WageSp1", "150000"},
+                         {"oInc.SEIncSp2", "20000"},
+                         {"oInc.Dividends", "30000"},
+                         {"oInc.LTCG", "40000"},
+                         {"oAdj2Inc.IRAContribSP1", "3000"},
+                         {"oAdj2Inc.IsSp1InRetPlan", "True"},
+                         {"oItem.SITPd", "9000"},
+                         {"oTaxCr.NumOfChildCrChildren", "2"}};
+  auto later = NewScenario(2009, 2, 3);
+  auto latest = NewScenario(2005, 2, 3);
+  Set(*later, inputs);
+  Set(*latest, inputs);
+  later->Calculate();
+  latest->Calculate();
+  for (const auto& name : fennick::ResultPropertyNames()) {
+    EXPECT_EQ(fennick::GetProperty(*later, name), fennick::GetProperty(*latest, name)) << name;
+  }
+}
+
 }  // namespace

@@ -1,4 +1,5 @@
 // The scenario objects: edit cycle, validation, names, flags and access by name.
+#include <fstream>
 #include <functional>
 
 #include "qel/error.h"
@@ -108,6 +109,28 @@ TEST(Validation, SettersThatActAtAnyTime) {
   top->oOtherTaxes()->FicaSp2("765.4");
   EXPECT_EQ(top->oOtherTaxes()->FicaSp2(), "765");
   EXPECT_FALSE(top->IsDirty());
+}
+
+TEST(Validation, TrailEndsWithTheInnermostOperation) {
+  // The conversions that fail here report no source of their own.
+  TempDir dir;
+  std::string bad = dir.File("bad.scn");
+  std::ofstream(bad) << "[Scenario1]\nFiling Status=two\n";
+  struct {
+    std::function<void(fennick::_iTop&)> action;
+    const char* source;
+  } rows[] = {
+      {[](fennick::_iTop& t) { t.TaxYear("twenty"); }, "clsITaxTop.LetTaxYear"},
+      {[](fennick::_iTop& t) { t.Dependents("99999"); }, "clsITaxTop.LetDependents"},
+      {[&](fennick::_iTop& t) { t.Load(bad); }, "clsITaxTop.Load\rPersist.Fetch"},
+  };
+  for (const auto& row : rows) {
+    auto top = fennick::CreateTop();
+    top->BeginEdit();
+    std::string source;
+    EXPECT_NE(ErrorNumber([&] { row.action(*top); }, &source), 0) << row.source;
+    EXPECT_EQ(source, row.source);
+  }
 }
 
 TEST(Household, TaxpayerAndFilingStatusTexts) {

@@ -1,9 +1,16 @@
 // Scenario files: several scenarios in one file, round trips, defaults and refused files.
+#include <sys/stat.h>
+
+#include <clocale>
+#include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 
 #include "qel/error.h"
 #include "qel/keyed_data_file.h"
+#include "qel/text.h"
+#include "qel/textnum.h"
 #include "test_util.h"
 
 namespace {
@@ -167,6 +174,13 @@ TEST(ScenarioFile, RefusedFiles) {
   EXPECT_EQ(LoadError(*top, dir.File("absent.scn"), &description), 53);
   EXPECT_NE(description.find("absent.scn"), std::string::npos) << description;
 
+  std::string pipe = dir.File("pipe.scn");
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  for (const std::string& path : {dir.path().string(), pipe, std::string("/dev/zero")}) {
+    EXPECT_EQ(LoadError(*top, path, &description), 75) << path;
+    EXPECT_NE(description.find(path), std::string::npos) << description;
+  }
+
   std::string bad = dir.File("bad.scn");
   WriteText(bad, "[Scenario1]\nYear=2004\nDividends=lots\n");
   EXPECT_EQ(LoadError(*top, bad), 10002);
@@ -186,5 +200,81 @@ TEST(ScenarioFile, RefusedFiles) {
   }
   EXPECT_TRUE(editing->IsDirty());  // nothing lost
 }
+
+TEST(ScenarioFile, SavingALoadedScenarioElsewhereWritesIt) {
+  // Loaded from column 1 of one file, unchanged, then saved to another column or another file.
+  struct {
+    const char* what;
+    int column;
+    const char* target;
+  } rows[] = {{"another column", 2, "one.scn"}, {"another file", 1, "two.scn"}};
+  for (const auto& row : rows) {
+    TempDir dir;
+    std::string source = dir.File("one.scn");
+    Household(1)->ApplyEdit(source);
+    auto top = fennick::CreateTop();
+    top->Load(source);
+    top->ColumnIdx(row.column);
+    top->ApplyEdit(dir.File(row.target));
+    EXPECT_TRUE(fennick::ScenarioExists(dir.File(row.target), row.column)) << row.what;
+    auto loaded = fennick::CreateTop();
+    loaded->ColumnIdx(row.column);
+    loaded->Load(dir.File(row.target));
+    EXPECT_EQ(loaded->oInc()->WageSp1(), "62,000") << row.what;
+    EXPECT_EQ(loaded->Taxpayer(), "Dana & Lee") << row.what;
+  }
+}
+
+// Scenario files keep one number syntax whatever the user's locale; the locale shapes only what
+// the properties show and take.
+class LocaleFiles : public ::testing::TestWithParam<std::pair<const char*, const char*>> {
+ protected:
+  void TearDown() override { std::setlocale(LC_ALL, "C"); }
+};
+
+TEST_P(LocaleFiles, ExampleRoundTripKeepsTheFileSyntax) {
+  auto [locale, typedWages] = GetParam();
+  TempDir dir;
+  std::string path = dir.File("joint.scn");
+  std::filesystem::copy_file(std::string(FENNICK_EXAMPLES) + "/joint2005.scn", path);
+
+  std::map<std::string, std::string> expected;  // the results as a US host shows them
+  auto us = fennick::CreateTop();
+  us->Load(path);
+  us->Calculate();
+  for (const auto& name : fennick::ResultPropertyNames()) {
+    expected[name] = fennick::GetProperty(*us, name);
+  }
+  ASSERT_EQ(expected["TotTax"], "6,612");
+
+  if (std::setlocale(LC_ALL, locale) == nullptr) GTEST_SKIP() << locale << " is not installed";
+  auto top = fennick::CreateTop();
+  top->Load(path);
+  top->Calculate();
+  for (const auto& name : fennick::ResultPropertyNames()) {
+    EXPECT_EQ(qel::LocaleToFileText(fennick::GetProperty(*top, name)), expected[name]) << name;
+  }
+  EXPECT_EQ(top->oInc()->WageSp1(), qel::FileToLocaleText("62,000"));
+
+  top->BeginEdit();
+  top->oInc()->WageSp1(typedWages);
+  top->ScenarioDesc("1.500");  // a name, kept as typed
+  top->ApplyEdit(path);
+  std::setlocale(LC_ALL, "C");
+  qel::KeyedDataFile file;
+  file.SetFileName(path);
+  const std::pair<const char*, const char*> stored[] = {
+      {"Wages Spouse 1", "63,500"},      {"Short Term Cap Gain", "-1,000"},
+      {"Total Payments", "14,000"},      {"Year", "2005"},
+      {"Scenario Description", "1.500"},
+  };
+  for (const auto& [key, text] : stored) {
+    EXPECT_EQ(qel::TrimTrailingBlanks(file.ReadValue("Scenario1", key, "?")), text) << key;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Locales, LocaleFiles,
+                         ::testing::Values(std::pair{"de_DE.UTF-8", "63.500"},
+                                           std::pair{"fr_FR.UTF-8", "63\u202F500"}));
 
 }  // namespace

@@ -41,12 +41,6 @@ inline constexpr std::string_view kIOtherTaxesInterfaceId =
     "{C393AE91-604E-48EF-948D-C171068533D3}";
 inline constexpr std::string_view kIAMTInterfaceId = "{CDD32B19-04AE-4B8F-A153-724F5C864A1C}";
 
-// The library's version ("2005.0") and its file description, which replaces the description of
-// errors re-raised by several computation procedures.
-inline constexpr int kVersionMajor = 2005;
-inline constexpr int kVersionMinor = 0;
-inline constexpr std::string_view kFileDescription = "Fennick individual income-tax engine";
-
 // Income items and capital-gain results.
 class FENNICK_API _iInc {
  public:
@@ -194,8 +188,9 @@ class FENNICK_API _iOtherTaxes {
   virtual ~_iOtherTaxes() = default;
 
   // Use as a utility to compute FICA: the employee social security and Medicare tax on the wages
-  // for the year, as plain text. Wages that are not a number count as 0; a year before 2001
-  // gives 0, a year after 2005 the 2005 rules. Changes nothing in the object.
+  // for the year, as plain text. Wages that are not a number count as 0; a year before the
+  // supported tax years gives 0, a year after them the latest year's rules. Changes nothing in
+  // the object.
   virtual std::string CalcFicaMethod(std::string_view vsWages, std::int16_t vnYear) = 0;
   virtual void FicaSp2(std::string_view value) = 0;
   virtual void FicaSp1(std::string_view value) = 0;
