@@ -216,7 +216,7 @@ Answer QtDialogs::MessageBox(const std::string& text, Buttons buttons, Icon icon
 std::optional<std::string> QtDialogs::AskFile(const FileDialogRequest& request, bool save) {
   QFileDialog dialog(parent_, Q(request.title));
   dialog.setObjectName("dlgCommonDialog");
-  dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+  // The desktop's own file dialog where its platform theme offers one; Qt's dialog otherwise.
   dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
   // A name typed for a file that does not exist is handed back on Open too; the program itself
   // tells the user that the file does not exist.
