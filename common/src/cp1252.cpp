@@ -33,4 +33,12 @@ std::string Utf8ToCp1252(std::string_view utf8, char missing) {
   return out;
 }
 
+std::string AsUtf8(std::string_view text) {
+  constexpr char32_t kNotUtf8 = 0x110000;  // beyond every code point
+  if (DecodeUtf8(text, kNotUtf8).find(kNotUtf8) == std::u32string::npos) return std::string(text);
+  std::string out;
+  for (unsigned char byte : text) AppendUtf8(out, Cp1252ToCodePoint(byte));
+  return out;
+}
+
 }  // namespace qel

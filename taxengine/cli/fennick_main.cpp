@@ -19,7 +19,6 @@
 #include "qel/cp1252.h"
 #include "qel/error.h"
 #include "qel/text.h"
-#include "qel/utf8.h"
 
 namespace {
 
@@ -74,21 +73,9 @@ int ParseArguments(int argc, char** argv, Options& options) {
   return -1;
 }
 
-// Names are stored as the host wrote them: UTF-8, or Windows-1252 from older hosts. Text that is
-// not valid UTF-8 is taken as Windows-1252, so what is printed is always UTF-8.
-std::string AsUtf8(std::string_view text) {
-  constexpr char32_t kInvalid = 0x110000;  // beyond every code point
-  if (qel::DecodeUtf8(text, kInvalid).find(kInvalid) == std::u32string::npos) {
-    return std::string(text);
-  }
-  std::string out;
-  for (unsigned char byte : text) qel::AppendUtf8(out, qel::Cp1252ToCodePoint(byte));
-  return out;
-}
-
 std::string JsonString(std::string_view text) {
   std::string out = "\"";
-  for (unsigned char c : AsUtf8(text)) {
+  for (unsigned char c : qel::AsUtf8(text)) {
     switch (c) {
       case '"':
         out += "\\\"";
@@ -159,10 +146,10 @@ class Report {
 
 void PrintReport(fennick::_iTop& top, int column, std::ostream& out) {
   Report r(top);
-  std::string desc(qel::TrimTrailingBlanks(top.ScenarioDesc()));
+  std::string desc = qel::AsUtf8(qel::TrimTrailingBlanks(top.ScenarioDesc()));
   r.Heading("Federal income-tax projection for " + top.TaxYear() + " (scenario " +
             std::to_string(column) + ")");
-  r.Heading("Taxpayer:       " + top.Taxpayer());
+  r.Heading("Taxpayer:       " + qel::AsUtf8(top.Taxpayer()));
   if (!desc.empty()) r.Heading("Description:    " + desc);
   std::string status = top.sFilingStatus();
   if (status.empty()) status = "Qualifying widow(er)";

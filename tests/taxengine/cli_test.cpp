@@ -119,7 +119,7 @@ TEST(CommandLine, RefusesWhatIsNoScenarioFile) {
   }
 }
 
-TEST(CommandLine, JsonIsUtf8WhateverTheNamesWereStoredIn) {
+TEST(CommandLine, OutputIsUtf8WhateverTheNamesWereStoredIn) {
   struct {
     const char* stored;
     const char* shown;
@@ -132,13 +132,19 @@ TEST(CommandLine, JsonIsUtf8WhateverTheNamesWereStoredIn) {
     TempDir dir;
     std::string path = dir.File("names.scn");
     std::ofstream(path, std::ios::binary) << "[Scenario1]\nSpouse 1=" << row.stored << "\n";
-    Outcome run = Fennick("--json '" + path + "'");
-    EXPECT_EQ(run.status, 0) << row.shown;
-    EXPECT_NE(run.out.find(std::string("\"Taxpayer\": \"") + row.shown + "\""), std::string::npos)
-        << run.out.substr(0, 80);
-    constexpr char32_t kInvalid = 0x110000;
-    EXPECT_EQ(qel::DecodeUtf8(run.out, kInvalid).find(kInvalid), std::u32string::npos)
-        << run.out.substr(0, 80);
+    Outcome json = Fennick("--json '" + path + "'");
+    Outcome report = Fennick("'" + path + "'");
+    EXPECT_NE(json.out.find(std::string("\"Taxpayer\": \"") + row.shown + "\""), std::string::npos)
+        << json.out.substr(0, 80);
+    EXPECT_NE(report.out.find(std::string("Taxpayer:       ") + row.shown + "\n"),
+              std::string::npos)
+        << report.out.substr(0, 160);
+    for (const Outcome& run : {json, report}) {
+      EXPECT_EQ(run.status, 0) << row.shown;
+      constexpr char32_t kInvalid = 0x110000;
+      EXPECT_EQ(qel::DecodeUtf8(run.out, kInvalid).find(kInvalid), std::u32string::npos)
+          << run.out.substr(0, 80);
+    }
   }
 }
 

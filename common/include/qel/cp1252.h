@@ -17,4 +17,8 @@ char CodePointToCp1252(char32_t codePoint, char missing = '?');
 // UTF-8, become `missing`.
 std::string Utf8ToCp1252(std::string_view utf8, char missing = '?');
 
+// Text as the program shows it: UTF-8 as it stands; text that is not valid UTF-8 (a name written
+// by an older Windows host) is read as Windows-1252, one character a byte.
+std::string AsUtf8(std::string_view text);
+
 }  // namespace qel
