@@ -6,12 +6,15 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
+#include <cmath>
 #include <cstring>
 
 #include "core/errors.h"
 #include "core/internal.h"
 #include "core/preferences.h"
 #include "core/print_manager.h"
+#include "ostrand/paycheck.h"
 #include "qel/cp1252.h"
 #include "qel/textnum.h"
 
@@ -276,6 +279,21 @@ std::optional<qel::QelError> CheckComputationInputs(ostrand::_WhBusObj& object,
       return std::nullopt;
   }
   const char* source = "Reports.CheckComputationInputs";
+  // The tax year first: without its tables no figure can be worked out.
+  const std::string year = object.sTaxYear();
+  if (!qel::IsNumeric(year)) {
+    return qel::QelError(qel::err::kTypeMismatch, source,
+                         "Tax Year is not a number: '" + year + "'");
+  }
+  try {
+    const double whole =
+        std::clamp(std::round(qel::ToDouble(year)), double{INT_MIN}, double{INT_MAX});
+    (void)ostrand::GetWithholdingYear(static_cast<int>(whole));
+  } catch (const std::exception&) {
+    // "No withholding tables for 2019: tables are available for 2005, 2020-2026."
+    const qel::QelError error = qel::CurrentError();
+    return qel::QelError(error.number(), source, error.description());
+  }
   for (const Field* field : fields) {
     std::string value = (object.*(field->getter))();
     if (!qel::IsNumeric(value)) {

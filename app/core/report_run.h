@@ -55,7 +55,8 @@ std::string MismatchWarning(ostrand::eComputationType report);
 
 // Checks that the inputs of `type` can be computed before its report runs. Returns the error that
 // names the first field by its label: 13 "Annual Wages is not a number: 'abc'", 6 "Annual Wages
-// is too large: '...'"; std::nullopt when all are fine.
+// is too large: '...'", or the tax year's: "No withholding tables for 2019: tables are available
+// for 2005, 2020-2026."; std::nullopt when all are fine.
 std::optional<qel::QelError> CheckComputationInputs(ostrand::_WhBusObj& object,
                                                     ostrand::eComputationType type);
 

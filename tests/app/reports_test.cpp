@@ -1,6 +1,8 @@
 // The four reports, the report run and the print manager, through the recording platform.
 #include <gtest/gtest.h>
 
+#include <cctype>
+
 #include "core/reports.h"
 #include "test_app.h"
 
@@ -80,33 +82,82 @@ TEST(ReportLines, RuleAndCodePage) {
   EXPECT_EQ(ToWindows1252("\xC0\xAF"), "??");  // an overlong form is no character
 }
 
+// Each report and year has fixed chunks; from 2020 on they depend on the kind of Form W-4 (the
+// form's entries and the worksheet lines each kind uses), and the year is in the title.
 TEST(ReportChunks, EachReportHasItsFixedChunksAndTheTextMatchesTheCounts) {
   TestApp t;
   TargetedCase(t);
-  t.obj().Calculate();
+  t.obj().sWagesPercent("1000");
+  constexpr auto kNew = ostrand::W4Form::k2020OrLater;
+  constexpr auto kOld = ostrand::W4Form::k2019OrEarlier;
   struct Row {
+    const char* year;
+    ostrand::W4Form form;
     ostrand::eComputationType type;
     ReportText (*build)(App&);
     std::vector<int> counts;
   };
   const Row rows[] = {
-      {ostrand::proforma, &WR::BuildW2ProformaReport, {33}},
-      {ostrand::targeted, &WR::BuildTargetedReport, {23, 17}},
-      {ostrand::Percent, &WR::BuildPercentReport, {28}},
-      {ostrand::proforma, &R::BuildInputsReport, {4, 4, 9}},
-      {ostrand::targeted, &R::BuildInputsReport, {4, 4, 11}},
-      {ostrand::Percent, &R::BuildInputsReport, {4, 4, 8}},
-      {static_cast<ostrand::eComputationType>(5), &R::BuildInputsReport, {4, 4}},
+      {"2005", kNew, ostrand::proforma, &WR::BuildW2ProformaReport, {33}},
+      {"2005", kNew, ostrand::targeted, &WR::BuildTargetedReport, {23, 17}},
+      {"2005", kNew, ostrand::Percent, &WR::BuildPercentReport, {28}},
+      {"2005", kNew, ostrand::proforma, &R::BuildInputsReport, {4, 4, 9}},
+      {"2005", kNew, ostrand::targeted, &R::BuildInputsReport, {4, 4, 11}},
+      {"2005", kNew, ostrand::Percent, &R::BuildInputsReport, {4, 4, 8}},
+      {"2005", kNew, static_cast<ostrand::eComputationType>(5), &R::BuildInputsReport, {4, 4}},
+      {"2026", kNew, ostrand::proforma, &WR::BuildW2ProformaReport, {37}},
+      {"2026", kOld, ostrand::proforma, &WR::BuildW2ProformaReport, {34}},
+      {"2021", kNew, ostrand::targeted, &WR::BuildTargetedReport, {27, 17}},
+      {"2021", kOld, ostrand::targeted, &WR::BuildTargetedReport, {24, 17}},
+      {"2026", kNew, ostrand::Percent, &WR::BuildPercentReport, {14, 17, 12, 11}},
+      {"2020", kOld, ostrand::Percent, &WR::BuildPercentReport, {11, 12, 12, 8}},
+      {"2026", kNew, ostrand::proforma, &R::BuildInputsReport, {4, 4, 14}},
+      {"2026", kOld, ostrand::targeted, &R::BuildInputsReport, {4, 4, 13}},
+      {"2024", kNew, ostrand::Percent, &R::BuildInputsReport, {4, 4, 14}},
   };
   for (const Row& r : rows) {
+    SCOPED_TRACE(std::string(r.year) + " " + std::to_string(r.type));
+    t.obj().sTaxYear(r.year);
+    t.obj().enumW4Form(r.form);
     t.obj().enumComputationType(r.type);
+    t.obj().Calculate();
     ReportText report = r.build(t.app);
     ASSERT_EQ(report.chunks.size(), r.counts.size());
     for (std::size_t i = 0; i < r.counts.size(); ++i) {
       EXPECT_EQ(report.chunks[i].lines, r.counts[i]);
       EXPECT_EQ(SplitCrLf(report.chunks[i].text).size(), static_cast<std::size_t>(r.counts[i]));
     }
+    if (r.build != &R::BuildInputsReport) {
+      EXPECT_NE(report.heading3.find(std::string(" - ") + r.year), std::string::npos);
+    }
   }
+}
+
+// Worksheet lines are amount lines: even for wages of millions label and value fit, the value
+// ending in column 58.
+TEST(ReportChunks, WorksheetLinesEndInColumn58) {
+  TestApp t;
+  ostrand::_WhBusObj& o = t.obj();
+  o.sTaxYear("2026");
+  o.enumComputationType(ostrand::Percent);
+  o.sWagesPercent("99999999.99");
+  o.sStep3Credits("99999999.99");
+  o.sStep4aOtherIncome("99999999.99");
+  int worksheetLines = 0;
+  for (auto form : {ostrand::W4Form::k2020OrLater, ostrand::W4Form::k2019OrEarlier}) {
+    o.enumW4Form(form);
+    o.Calculate();
+    for (const ReportChunk& chunk : WR::BuildPercentReport(t.app).chunks) {
+      for (const std::string& line : SplitCrLf(chunk.text)) {
+        if (line.size() < 8 || line.compare(0, 5, "     ") != 0 || !std::isdigit(line[5])) {
+          continue;
+        }
+        ++worksheetLines;
+        EXPECT_EQ(line.size(), 58u) << line;
+      }
+    }
+  }
+  EXPECT_EQ(worksheetLines, 22 + 17);
 }
 
 TEST(ReportChunks, SectionRulesStartInTheirColumns) {
@@ -170,18 +221,31 @@ TEST(ReportRun, EmptyNameStillGivesThreeHeaderLines) {
   EXPECT_EQ(lines[1], "     ");
 }
 
-TEST(ReportRun, InputThatIsNotANumberSkipsThatReportAndGoesOn) {
-  TestApp t;
-  TargetedCase(t);
-  t.obj().sRemainingWages("lots");
-  Choose(t, ReportChecks{1, 0, 1, 0});
-  R::RunReports(t.app, kToScreen);  // does not end the program
-  ASSERT_EQ(t.dialogs.boxes.size(), 1u);
-  EXPECT_NE(t.dialogs.boxes[0].text.find("Wages For Rest Of The Year is not a number: 'lots'"),
-            std::string::npos);
-  ASSERT_EQ(t.ui.windows.size(), 1u);
-  EXPECT_EQ(t.ui.windows[0]->caption, "Inputs Report");
-  EXPECT_TRUE(t.app.state.ReportFailed);
+// Inputs the computation cannot take skip that report with a warning and the run goes on.
+TEST(ReportRun, InputThatCannotBeComputedSkipsThatReportAndGoesOn) {
+  struct Row {
+    void (*spoil)(ostrand::_WhBusObj&);
+    const char* warning;
+  };
+  const Row rows[] = {
+      {[](ostrand::_WhBusObj& o) { o.sRemainingWages("lots"); },
+       "Wages For Rest Of The Year is not a number: 'lots'"},
+      {[](ostrand::_WhBusObj& o) { o.sTaxYear("2019"); },
+       "No withholding tables for 2019: tables are available for 2005, 2020-2026."},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.warning);
+    TestApp t;
+    TargetedCase(t);
+    row.spoil(t.obj());
+    Choose(t, ReportChecks{1, 0, 1, 0});
+    R::RunReports(t.app, kToScreen);  // does not end the program
+    ASSERT_EQ(t.dialogs.boxes.size(), 1u);
+    EXPECT_NE(t.dialogs.boxes[0].text.find(row.warning), std::string::npos);
+    ASSERT_EQ(t.ui.windows.size(), 1u);
+    EXPECT_EQ(t.ui.windows[0]->caption, "Inputs Report");
+    EXPECT_TRUE(t.app.state.ReportFailed);
+  }
 }
 
 TEST(ReportRun, ChoiceOkCancelAndClosed) {

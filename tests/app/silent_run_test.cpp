@@ -92,6 +92,11 @@ Outcome RunProgram(const std::string& program, const std::vector<std::string>& a
   return result;
 }
 
+// The example cases, each with its hand-worked report file in the fixtures folder.
+constexpr const char* kExamples[] = {"proforma",     "targeted",     "percent",
+                                     "unnamed",      "annual",       "weekly2026",
+                                     "proforma2026", "targeted2026", "monthly2020"};
+
 class SilentRun : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -104,7 +109,7 @@ class SilentRun : public ::testing::Test {
     // copied; the libraries and tables are found where they were built.
     program_ = (dir_ / "Corvala").string();
     fs::copy_file(CORVALA_PROGRAM, program_);
-    for (const char* name : {"proforma", "targeted", "percent", "unnamed", "annual"}) {
+    for (const char* name : kExamples) {
       fs::copy_file(fs::path(CORVALA_EXAMPLES) / (std::string(name) + ".zov"),
                     dir_ / (std::string(name) + ".zov"));
     }
@@ -123,7 +128,7 @@ class SilentRun : public ::testing::Test {
 };
 
 TEST_F(SilentRun, ExampleCasesGiveTheHandWorkedReportsByteForByte) {
-  for (const char* name : {"proforma", "targeted", "percent", "unnamed", "annual"}) {
+  for (const char* name : kExamples) {
     SCOPED_TRACE(name);
     std::string stem = name;
     Outcome r = Corvala({"/silent", "/input", stem + ".zov", "/output", stem + ".txt"});
@@ -291,6 +296,31 @@ TEST_F(SilentRun, ComputationTypeOutsideTheThreeIsAnError) {
   EXPECT_NE(r.err.find("\"Comp Type\" 7"), std::string::npos) << r.err;
   EXPECT_NE(Log().find("\"Comp Type\" 7"), std::string::npos) << Log();
   EXPECT_FALSE(fs::exists(dir_ / "out.txt"));
+}
+
+// A tax year the program has no tables for, or no year at all, is refused naming the case and
+// the year, with the years there are; no report is written.
+TEST_F(SilentRun, ATaxYearWithoutTablesIsRefusedNamingTheYearsAvailable) {
+  struct Row {
+    const char* year;
+    const char* message;
+  };
+  const Row rows[] = {
+      {"2019", "y.zov: No withholding tables for 2019: tables are available for 2005, 2020-2026."},
+      {"abc", "y.zov: Tax Year is not a number: 'abc'"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.year);
+    std::string text = ReadFile(dir_ / "weekly2026.zov");
+    text.replace(text.find("Tax Year=2026"), 13, std::string("Tax Year=") + row.year);
+    std::ofstream(dir_ / "y.zov", std::ios::binary) << text;
+    fs::remove(dir_ / "ZOV_err.log");
+    Outcome r = Corvala({"/silent", "/input", "y.zov", "/output", "out.txt"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, std::string("Corvala: WARNING: ") + row.message + "\n");
+    EXPECT_NE(Log().find(row.message), std::string::npos) << Log();
+    EXPECT_FALSE(fs::exists(dir_ / "out.txt"));
+  }
 }
 
 // A report file that cannot be written says why, and a failed append leaves the file as it was.

@@ -240,6 +240,31 @@ TEST_F(PrintReports, AChunkNoPageHoldsIsSplitAndEveryPageHasItsFooter) {
   }
 }
 
+// A 2026 case: the year in the title, Worksheet 1A by whole chunks. At 60 lines a page
+// 13 + 14 + 17 = 44 and 44 + 12 reaches 54, so Step 2 starts the second page.
+TEST_F(PrintReports, A2026PercentageReportPrintsItsYearAndTheWorksheetStepByStep) {
+  session.Object().sTaxYear("2026");
+  session.Object().enumComputationType(ostrand::Percent);
+  PageOf(60);
+  ui.choices.push_back(qtprint_test::Chosen(0, 0, 0, 1));
+  Reports::RunReports(session.app, kToPrinter);
+  ASSERT_EQ(ui.qt.FinishedJobs(), 1);
+
+  const ReportText report = WithholdingReports::BuildPercentReport(session.app);
+  EXPECT_EQ(report.heading3, "Percentage Method Report - 2026 Tables");
+  ASSERT_EQ(report.chunks.size(), 4u);
+  const std::vector<Page> pages = Printed(Pdf());
+  ASSERT_EQ(pages.size(), 2u);
+  int at = CheckFrame(Pdf(), pages[0], report.heading3, 1);
+  CheckChunk(pages[0], CheckChunk(pages[0], at, report.chunks[0]), report.chunks[1]);
+  at = CheckFrame(Pdf(), pages[1], report.heading3, 2);
+  CheckChunk(pages[1], CheckChunk(pages[1], at, report.chunks[2]), report.chunks[3]);
+  // Single, biweekly 2,000.00 with 10.00 extra: 52,000 - 8,600 = 43,400 a year, as 78.08 a
+  // week is; 4,060.00 / 26 = 156.15, + 10.00.
+  EXPECT_GE(LineOf(pages[0], "     1a Wages This Pay Period                     2,000.00"), 0);
+  EXPECT_GE(LineOf(pages[1], "     4b Withholding This Pay Period                 166.15"), 0);
+}
+
 TEST_F(PrintReports, TwoCopiesAreTwoPrintJobsEachReportOnPagesOfItsOwn) {
   PageOf(60);
   ui.copies = 2;
