@@ -9,7 +9,6 @@
 #include "qel/cp1252.h"
 #include "qel/text.h"
 #include "qel/textnum.h"
-#include "qel/utf8.h"
 
 namespace corvala::detail {
 namespace {
@@ -22,17 +21,6 @@ const std::string kYear = std::to_string(kTaxYear);
 
 std::string Frequency(O& o) {
   return o.GetFrequency(o.enumFrequency());
-}
-
-// A name or file name as the report prints it: UTF-8 as it stands; text that is not UTF-8 (a case
-// written on Windows) is Windows-1252, one character a byte.
-std::string Printable(const std::string& text) {
-  constexpr char32_t kNotUtf8 = 0x110000;
-  std::u32string decoded = qel::DecodeUtf8(text, kNotUtf8);
-  if (decoded.find(kNotUtf8) == std::u32string::npos) return text;
-  std::string out;
-  for (char c : text) qel::AppendUtf8(out, qel::Cp1252ToCodePoint(static_cast<unsigned char>(c)));
-  return out;
 }
 
 // How a case's reports read: the year they print and how its withholding is worked out.
@@ -282,8 +270,8 @@ ReportText Headed(App& app, int computation, std::string title) {
   ReportText r;
   r.windowCaption = Reports::ReportOf(computation)->windowCaption;
   if (computation != Reports::kNoComputation) r.windowCaption += " - " + app.state.CurrentFile;
-  r.heading1 = Printable(o.sTaxpayer());
-  r.heading2 = Printable(o.Line2());
+  r.heading1 = qel::AsUtf8(o.sTaxpayer());
+  r.heading2 = qel::AsUtf8(o.Line2());
   r.heading3 = std::move(title);
   return r;
 }
@@ -461,7 +449,7 @@ ReportText BuildInputsReport(App& app) {
   Chunk first;
   first.Blank().SectionRule(5).Text("INPUTS:").Raw("     ");
   Chunk second;
-  second.Text("Filename: " + detail::Printable(app.state.CurrentFile))
+  second.Text("Filename: " + qel::AsUtf8(app.state.CurrentFile))
       .Text("Employee: " + r.heading1)
       .Text("Report Line 2: " + r.heading2)
       .Blank();
