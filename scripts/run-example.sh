@@ -1,9 +1,14 @@
 #!/usr/bin/env bash
-# Runs Corvala silently on examples/proforma.zov and prints the report it writes.
-#   scripts/run-example.sh [build-folder]     (default: build/release, built when needed)
+# Runs Corvala silently on bundled example cases and prints the reports it writes: a W-2 proforma
+# for 2005 and this year's kind of case, a 2026 weekly pay check on a 2020-or-later Form W-4.
+#   scripts/run-example.sh [build-folder] [case.zov ...]
+#   (default: build/release, built when needed; proforma.zov and weekly2026.zov in examples/)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(realpath -m "${1:-$root/build/release}")
+shift || true
+cases=("$@")
+((${#cases[@]})) || cases=(proforma.zov weekly2026.zov)
 program=$build/bin/Corvala
 if [ ! -x "$program" ]; then
   cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
@@ -11,7 +16,10 @@ if [ ! -x "$program" ]; then
 fi
 out=$(mktemp --suffix=.txt)
 trap 'rm -f "$out"' EXIT
-rm -f "$out"
-(cd "$root/examples" && "$program" /silent /input proforma.zov /output "$out" </dev/null)
-# The report file is Windows-1252 with CR LF line ends; show it as UTF-8 text.
-iconv -f WINDOWS-1252 -t UTF-8 "$out" | tr -d '\r'
+for case in "${cases[@]}"; do
+  rm -f "$out"
+  echo "== Corvala /silent /input $case"
+  (cd "$root/examples" && "$program" /silent /input "$case" /output "$out" </dev/null)
+  # The report file is Windows-1252 with CR LF line ends; show it as UTF-8 text.
+  iconv -f WINDOWS-1252 -t UTF-8 "$out" | tr -d '\r'
+done
