@@ -11,6 +11,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDateTime>
 #include <QDir>
 #include <QLineEdit>
@@ -91,17 +92,31 @@ void Command(const char* name) {
   }
 }
 
+// Goes to the tab of a control of the input form and gives it the focus.
+void Enter(QWidget* form, QWidget* control) {
+  auto* tabs = Child<QTabWidget>(form, "vsTabIP");
+  for (QWidget* page = control->parentWidget(); page; page = page->parentWidget()) {
+    if (tabs->indexOf(page) >= 0) tabs->setCurrentWidget(page);
+  }
+  control->setFocus(Qt::TabFocusReason);
+  QApplication::processEvents();
+}
+
 // Types into a field as a person would: focus, select all, type, Tab away.
 void Type(QWidget* form, const char* field, const QString& text) {
   auto* box = Child<QLineEdit>(form, field);
-  auto* tabs = Child<QTabWidget>(form, "vsTabIP");
-  for (QWidget* page = box->parentWidget(); page; page = page->parentWidget()) {
-    if (tabs->indexOf(page) >= 0) tabs->setCurrentWidget(page);
-  }
-  box->setFocus(Qt::TabFocusReason);
-  QApplication::processEvents();
+  Enter(form, box);
   box->selectAll();
   QTest::keyClicks(box, text);
+  QTest::keyClick(box, Qt::Key_Tab);
+  QApplication::processEvents();
+}
+
+// Chooses the item of a drop-down list by its text, then Tab away.
+void Choose(QWidget* form, const char* list, const QString& item) {
+  auto* box = Child<QComboBox>(form, list);
+  Enter(form, box);
+  box->setCurrentIndex(box->findText(item));
   QTest::keyClick(box, Qt::Key_Tab);
   QApplication::processEvents();
 }
@@ -161,6 +176,8 @@ std::vector<Step> PictureCourse() {
        }},
       {"frmIP",
        [inputTabs](QWidget* form) {
+         // A new case is on the newest tax year: first the pictures of a 2005 case.
+         Choose(form, "lstTaxYearProforma", "2005");
          const std::pair<const char*, const char*> sample[] = {
              {"txtName", "Ann Example"},
              {"txtLine2", "Payroll department, cost centre 12"},
@@ -184,6 +201,24 @@ std::vector<Step> PictureCourse() {
            Type(form, first[i], "99999999999999999999999");
            Snap(form, pictures[i]);
          }
+         // 2026 with a 2020-or-later Form W-4: a weekly single employee earning 1,000.00, then
+         // married filing jointly with the Step 2 box, then a 2019-or-earlier form.
+         Choose(form, "lstTaxYearPercent", "2026");
+         Choose(form, "lstW4FormPercent", "2020 Or Later");
+         Type(form, "txtWagesPercent", "1000");
+         Snap(form, "frmIP-2026-percentage");
+         Type(form, "txtAnnualWages", "52000");
+         Choose(form, "lstW4StatusProforma", "Married Filing Jointly");
+         auto* step2 = Child<QCheckBox>(form, "chkStep2Proforma");
+         Enter(form, step2);
+         QTest::keyClick(step2, Qt::Key_Space);
+         Type(form, "txtStep3Proforma", "2000");
+         Snap(form, "frmIP-2026-w2-proforma");
+         Type(form, "txtWages4RestOfYrTargeted", "26000");
+         Snap(form, "frmIP-2026-targeted");
+         Choose(form, "lstW4FormPercent", "2019 Or Earlier");
+         Type(form, "txtWagesPercent", "1000");
+         Snap(form, "frmIP-2026-earlier-form");
          Child<QPushButton>(form, "btnCancel")->click();
          Command("mnuOptionsFonts");
        }},

@@ -2,9 +2,11 @@
 
 #include <filesystem>
 #include <memory>
+#include <vector>
 
 #include "core/errors.h"
 #include "core/internal.h"
+#include "ostrand/paycheck.h"
 
 namespace corvala::FileOperations {
 
@@ -230,9 +232,16 @@ bool SaveAs(App& app) {
   });
 }
 
+std::unique_ptr<ostrand::_WhBusObj> NewCase() {
+  std::unique_ptr<ostrand::_WhBusObj> object = ostrand::CreateObject(ostrand::kWhBusObjClassId);
+  // Outside an edit, so the fresh case is not a change to save.
+  const std::vector<int> years = ostrand::AvailableYears();
+  if (!years.empty()) object->sTaxYear(std::to_string(years.back()));
+  return object;
+}
+
 void ClearAllData(App& app) {
-  Fatal(app, "ClearAllData",
-        [&] { app.state.withholding = ostrand::CreateObject(ostrand::kWhBusObjClassId); });
+  Fatal(app, "ClearAllData", [&] { app.state.withholding = NewCase(); });
 }
 
 bool FileExists(App& app, const std::string& path) {

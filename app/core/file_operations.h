@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -49,7 +50,10 @@ std::string DataFolder(App& app);
 void MarkOwnFile(App& app, const std::string& path);
 bool IsOwnFile(const App& app, const std::string& path);
 
-// A new withholding object replaces the current one.
+// A case the user starts afresh: a new withholding object on the newest tax year whose tables are
+// installed, not yet changed (a case file that names no year is still read as 2005).
+std::unique_ptr<ostrand::_WhBusObj> NewCase();
+// A new case (NewCase) replaces the current one.
 void ClearAllData(App& app);
 
 bool FileExists(App& app, const std::string& path);

@@ -252,7 +252,7 @@ int Main(App& app, int argc, char** argv) {
 
   try {
     st.errorReporter = std::make_unique<ErrorReporter>(app);
-    st.withholding = ostrand::CreateObject(ostrand::kWhBusObjClassId);
+    st.withholding = FileOperations::NewCase();
   } catch (const std::exception&) {
     qel::QelError error = qel::CurrentError();
     std::cerr << "Corvala: cannot create the withholding object (error " << error.number() << ": "

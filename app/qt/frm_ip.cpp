@@ -2,16 +2,19 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QFocusEvent>
 #include <QGridLayout>
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QTabWidget>
 #include <QTextEdit>
 #include <QVBoxLayout>
@@ -19,7 +22,10 @@
 
 #include "core/app.h"
 #include "core/file_operations.h"
+#include "ostrand/paycheck.h"
 #include "ostrand/wh_bus_obj.h"
+#include "qel/text.h"
+#include "qel/textnum.h"
 #include "qt/control_extend.h"
 #include "qt/icons.h"
 #include "qt/ip_support.h"
@@ -67,7 +73,61 @@ constexpr const char* kAdditional =
 constexpr const char* kFrequency = QT_TRANSLATE_NOOP("corvala::frmIP", "Payroll Frequency:");
 constexpr const char* kUnmarried = QT_TRANSLATE_NOOP("corvala::frmIP", "Check If Unmarried");
 
+// The tax year and the Form W-4: the same rows on each computation tab.
+const char* const kW4Forms[] = {
+    QT_TRANSLATE_NOOP("corvala::frmIP", "2020 Or Later"),
+    QT_TRANSLATE_NOOP("corvala::frmIP", "2019 Or Earlier"),
+};
+const char* const kW4Statuses[] = {
+    QT_TRANSLATE_NOOP("corvala::frmIP", "Single Or Married Filing Separately"),
+    QT_TRANSLATE_NOOP("corvala::frmIP", "Married Filing Jointly"),
+    QT_TRANSLATE_NOOP("corvala::frmIP", "Head Of Household"),
+};
+constexpr const char* kTaxYear = QT_TRANSLATE_NOOP("corvala::frmIP", "Tax Year:");
+constexpr const char* kTaxYearHelp =
+    QT_TRANSLATE_NOOP("corvala::frmIP",
+                      "Choose the tax year. The computation uses the withholding tables of that "
+                      "year; the years listed are those whose tables are installed.");
+constexpr const char* kW4Form = QT_TRANSLATE_NOOP("corvala::frmIP", "Form W-4:");
+constexpr const char* kW4FormHelp = QT_TRANSLATE_NOOP(
+    "corvala::frmIP",
+    "Choose the kind of Form W-4 the employee gave: the form used from 2020 on, or a form from "
+    "2019 or earlier (allowances and an unmarried status), which employers still honour.");
+constexpr const char* kW4Status = QT_TRANSLATE_NOOP("corvala::frmIP", "Filing Status:");
+constexpr const char* kW4StatusHelp = QT_TRANSLATE_NOOP(
+    "corvala::frmIP",
+    "Choose the filing status the employee checked in Step 1(c) of the Form W-4.");
+constexpr const char* kStep2 =
+    QT_TRANSLATE_NOOP("corvala::frmIP", "Step 2: Multiple Jobs Or Spouse Works");
+constexpr const char* kStep2Help = QT_TRANSLATE_NOOP(
+    "corvala::frmIP",
+    "Check the box if the employee checked the box in Step 2(c) of the Form W-4: more than one "
+    "job at a time, or married filing jointly with a spouse who also works.");
+constexpr const char* kStep3 = QT_TRANSLATE_NOOP("corvala::frmIP", "Step 3 Credits:");
+constexpr const char* kStep3Help = QT_TRANSLATE_NOOP(
+    "corvala::frmIP",
+    "Enter the amount of Step 3 of the Form W-4: the employee's credits for dependents and other "
+    "credits for the year.");
+constexpr const char* kStep4a = QT_TRANSLATE_NOOP("corvala::frmIP", "Step 4(a) Other Income:");
+constexpr const char* kStep4aHelp = QT_TRANSLATE_NOOP(
+    "corvala::frmIP",
+    "Enter the amount of Step 4(a) of the Form W-4: other income for the year that has no "
+    "withholding.");
+constexpr const char* kStep4b = QT_TRANSLATE_NOOP("corvala::frmIP", "Step 4(b) Deductions:");
+constexpr const char* kStep4bHelp = QT_TRANSLATE_NOOP(
+    "corvala::frmIP",
+    "Enter the amount of Step 4(b) of the Form W-4: the deductions the employee expects for the "
+    "year beyond the standard deduction.");
+constexpr const char* kStep4c = QT_TRANSLATE_NOOP("corvala::frmIP", "Step 4(c) Extra Withholding:");
+constexpr const char* kStep4cHelp = QT_TRANSLATE_NOOP(
+    "corvala::frmIP",
+    "Enter the amount of Step 4(c) of the Form W-4: the extra withholding the employee wants "
+    "from each pay check.");
+constexpr const char* kForm2020Box =
+    QT_TRANSLATE_NOOP("corvala::frmIP", "Form W-4 From 2020 Or Later");
+
 using K = FieldKind;
+using S = ShownFor;
 constexpr FieldSpec kFields[] = {
     {0, K::ComputationList, "lstComputationChoice",
      QT_TRANSLATE_NOOP("corvala::frmIP", "Choose Desired Computation:"), "enumComputationType",
@@ -86,18 +146,32 @@ constexpr FieldSpec kFields[] = {
      QT_TRANSLATE_NOOP("corvala::frmIP",
                        "You can change or choose a filename by clicking on the button")},
 
+    {1, K::TaxYearList, "lstTaxYearProforma", kTaxYear, "sTaxYear", kTaxYearHelp},
+    {1, K::W4FormList, "lstW4FormProforma", kW4Form, "enumW4Form", kW4FormHelp, S::Years2020On},
     {1, K::Money, "txtAnnualWages",
      QT_TRANSLATE_NOOP("corvala::frmIP", "Annual Wages Subject To Federal Withholding: "),
      "sWages4Yr",
      QT_TRANSLATE_NOOP("corvala::frmIP",
                        "Enter the gross wages that are projected to be on the W-2.")},
     {1, K::FrequencyList, "lstFreqProforma", kFrequency, "enumFrequency", kFrequencyHelp},
-    {1, K::Count, "txtAllowancesProforma", kAllowances, "sAllowancesIP", kAllowancesHelp},
-    {1, K::Money, "txtAddWagePerChkProforma", kAdditional, "sAdditionalPayckWH", kAdditionalHelp},
-    {1, K::Unmarried, "chkUnmarriedProforma", kUnmarried, "IsSingle", kUnmarriedHelp},
+    {1, K::Count, "txtAllowancesProforma", kAllowances, "sAllowancesIP", kAllowancesHelp,
+     S::EarlierForm},
+    {1, K::Money, "txtAddWagePerChkProforma", kAdditional, "sAdditionalPayckWH", kAdditionalHelp,
+     S::EarlierForm},
+    {1, K::Unmarried, "chkUnmarriedProforma", kUnmarried, "IsSingle", kUnmarriedHelp,
+     S::EarlierForm},
+    {1, K::W4StatusList, "lstW4StatusProforma", kW4Status, "enumW4Status", kW4StatusHelp,
+     S::Form2020},
+    {1, K::Step2Box, "chkStep2Proforma", kStep2, "IsStep2Checked", kStep2Help, S::Form2020},
+    {1, K::Money, "txtStep3Proforma", kStep3, "sStep3Credits", kStep3Help, S::Form2020},
+    {1, K::Money, "txtStep4aProforma", kStep4a, "sStep4aOtherIncome", kStep4aHelp, S::Form2020},
+    {1, K::Money, "txtStep4bProforma", kStep4b, "sStep4bDeductions", kStep4bHelp, S::Form2020},
+    {1, K::Money, "txtStep4cProforma", kStep4c, "sAdditionalPayckWH", kStep4cHelp, S::Form2020},
     {1, K::Result, "lblAnnualWHProforma",
      QT_TRANSLATE_NOOP("corvala::frmIP", "Annual Federal Withholding:"), "sPerYrWHProforma", ""},
 
+    {2, K::TaxYearList, "lstTaxYearTargeted", kTaxYear, "sTaxYear", kTaxYearHelp},
+    {2, K::W4FormList, "lstW4FormTargeted", kW4Form, "enumW4Form", kW4FormHelp, S::Years2020On},
     {2, K::Money, "txtWages4RestOfYrTargeted",
      QT_TRANSLATE_NOOP("corvala::frmIP", "Wages For Rest Of The Year:"), "sRemainingWages",
      QT_TRANSLATE_NOOP("corvala::frmIP", "Enter the wages anticipated for the rest of the year.")},
@@ -109,21 +183,42 @@ constexpr FieldSpec kFields[] = {
      QT_TRANSLATE_NOOP("corvala::frmIP",
                        "Enter desired amount of withholding for the rest of the year.")},
     {2, K::FrequencyList, "lstFreqTargeted", kFrequency, "enumFrequency", kFrequencyHelp},
-    {2, K::Count, "txtAllowancesTargeted", kAllowances, "sAllowancesIP", kAllowancesHelp},
-    {2, K::Money, "txtAddWagePerChkTargeted", kAdditional, "sAdditionalPayckWH", kAdditionalHelp},
-    {2, K::Unmarried, "chkUnmarriedTargeted", kUnmarried, "IsSingle", kUnmarriedHelp},
+    {2, K::Count, "txtAllowancesTargeted", kAllowances, "sAllowancesIP", kAllowancesHelp,
+     S::EarlierForm},
+    {2, K::Money, "txtAddWagePerChkTargeted", kAdditional, "sAdditionalPayckWH", kAdditionalHelp,
+     S::EarlierForm},
+    {2, K::Unmarried, "chkUnmarriedTargeted", kUnmarried, "IsSingle", kUnmarriedHelp,
+     S::EarlierForm},
+    {2, K::W4StatusList, "lstW4StatusTargeted", kW4Status, "enumW4Status", kW4StatusHelp,
+     S::Form2020},
+    {2, K::Step2Box, "chkStep2Targeted", kStep2, "IsStep2Checked", kStep2Help, S::Form2020},
+    {2, K::Money, "txtStep3Targeted", kStep3, "sStep3Credits", kStep3Help, S::Form2020},
+    {2, K::Money, "txtStep4aTargeted", kStep4a, "sStep4aOtherIncome", kStep4aHelp, S::Form2020},
+    {2, K::Money, "txtStep4bTargeted", kStep4b, "sStep4bDeductions", kStep4bHelp, S::Form2020},
+    {2, K::Money, "txtStep4cTargeted", kStep4c, "sAdditionalPayckWH", kStep4cHelp, S::Form2020},
     {2, K::Result, "lblWHShort",
      QT_TRANSLATE_NOOP("corvala::frmIP", "Shortage(-Excess) Of Withholding For Year:"),
      "sShortage4Yr", ""},
 
+    {3, K::TaxYearList, "lstTaxYearPercent", kTaxYear, "sTaxYear", kTaxYearHelp},
+    {3, K::W4FormList, "lstW4FormPercent", kW4Form, "enumW4Form", kW4FormHelp, S::Years2020On},
     {3, K::Money, "txtWagesPercent",
      QT_TRANSLATE_NOOP("corvala::frmIP", "Gross Wages For Pay Period:"), "sWagesPercent",
      QT_TRANSLATE_NOOP("corvala::frmIP",
                        "Enter the Gross Wage for the pay period. The program will compute the "
                        "withholding using the percentage method.")},
-    {3, K::Count, "txtAllowancesPercent", kAllowances, "sAllowancesIP", kAllowancesHelp},
+    {3, K::Count, "txtAllowancesPercent", kAllowances, "sAllowancesIP", kAllowancesHelp,
+     S::EarlierForm},
     {3, K::FrequencyList, "lstFreqPercent", kFrequency, "enumFrequency", kFrequencyHelp},
-    {3, K::Unmarried, "chkUnmarriedPercent", kUnmarried, "IsSingle", kUnmarriedHelp},
+    {3, K::Unmarried, "chkUnmarriedPercent", kUnmarried, "IsSingle", kUnmarriedHelp,
+     S::EarlierForm},
+    // The percentage method's result is before any extra withholding: no Step 4(c) here.
+    {3, K::W4StatusList, "lstW4StatusPercent", kW4Status, "enumW4Status", kW4StatusHelp,
+     S::Form2020},
+    {3, K::Step2Box, "chkStep2Percent", kStep2, "IsStep2Checked", kStep2Help, S::Form2020},
+    {3, K::Money, "txtStep3Percent", kStep3, "sStep3Credits", kStep3Help, S::Form2020},
+    {3, K::Money, "txtStep4aPercent", kStep4a, "sStep4aOtherIncome", kStep4aHelp, S::Form2020},
+    {3, K::Money, "txtStep4bPercent", kStep4b, "sStep4bDeductions", kStep4bHelp, S::Form2020},
     {3, K::Result, "lblWHPercentMethod",
      QT_TRANSLATE_NOOP("corvala::frmIP", "Percentage Method Withholding:"), "sWHPercentMethod", ""},
 };
@@ -132,8 +227,61 @@ QString Tr(const char* text) {
   return QCoreApplication::translate(kContext, text);
 }
 
+// The first tax year of the 2020 Form W-4, from which a case may have either kind of form.
+constexpr int kFirstYearOfW4Kinds = 2020;
+
 bool IsTextBox(FieldKind kind) {
   return kind == K::Text || kind == K::Money || kind == K::Count;
+}
+
+// A drop-down list or the Step 2 box: a choice whose value is the property's text.
+bool IsChoice(FieldKind kind) {
+  return kind == K::TaxYearList || kind == K::W4FormList || kind == K::W4StatusList ||
+         kind == K::Step2Box;
+}
+
+// A drop-down list whose items carry the property's text for each: the enumeration's number.
+QComboBox* NewChoiceList(QWidget* parent, const char* const* items, int count) {
+  auto* list = new QComboBox(parent);
+  for (int i = 0; i < count; ++i) list->addItem(Tr(items[i]), QString::number(i));
+  return list;
+}
+
+// The tax years whose tables are installed, newest first.
+QComboBox* NewYearList(QWidget* parent) {
+  auto* list = new QComboBox(parent);
+  const std::vector<int> years = ostrand::AvailableYears();
+  for (auto year = years.rbegin(); year != years.rend(); ++year) {
+    list->addItem(QString::number(*year), QString::number(*year));
+  }
+  return list;
+}
+
+// The property text a choice holds; empty when a list has no item chosen.
+QString ChoiceValue(const QWidget* control) {
+  if (const auto* list = qobject_cast<const QComboBox*>(control)) {
+    return list->currentData().toString();
+  }
+  return QString::fromStdString(qel::BoolText(static_cast<const QCheckBox*>(control)->isChecked()));
+}
+
+// Shows a property's text in a choice. A value the list lacks (a case of a year whose tables are
+// not installed) is added, so the case shows what it holds; years stay newest first.
+void ShowChoiceValue(QWidget* control, FieldKind kind, const QString& value) {
+  auto* list = qobject_cast<QComboBox*>(control);
+  if (!list) {
+    static_cast<QCheckBox*>(control)->setChecked(qel::ToBool(value.toStdString()));
+    return;
+  }
+  int index = list->findData(value);
+  if (index < 0) {
+    index = kind == K::TaxYearList ? 0 : list->count();
+    while (index < list->count() && list->itemData(index).toString().toInt() > value.toInt()) {
+      ++index;
+    }
+    list->insertItem(index, value, value);
+  }
+  list->setCurrentIndex(index);
 }
 
 QListWidget* NewList(QWidget* parent, const char* const* items, int count) {
@@ -178,7 +326,17 @@ QWidget* NewControl(QWidget* page, const FieldSpec& field) {
       control = NewList(page, kFrequencies, std::size(kFrequencies));
       break;
     case K::Unmarried:
+    case K::Step2Box:
       control = new QCheckBox(Tr(field.caption), page);
+      break;
+    case K::TaxYearList:
+      control = NewYearList(page);
+      break;
+    case K::W4FormList:
+      control = NewChoiceList(page, kW4Forms, std::size(kW4Forms));
+      break;
+    case K::W4StatusList:
+      control = NewChoiceList(page, kW4Statuses, std::size(kW4Statuses));
       break;
     case K::Result:
       control = NewResult(page);
@@ -286,10 +444,11 @@ QString frmIP::InputCaption(const QLineEdit* box) const {
   return caption;
 }
 
-std::vector<QLineEdit*> frmIP::NumberInputs(int tab) const {
+std::vector<QLineEdit*> frmIP::NumberInputs(int tab) {
   std::vector<QLineEdit*> boxes;
   for (const FieldSpec& field : kFields) {
-    if (field.tab == tab && (field.kind == K::Money || field.kind == K::Count)) {
+    if (field.tab == tab && (field.kind == K::Money || field.kind == K::Count) &&
+        Shows(field.shown)) {
       boxes.push_back(findChild<QLineEdit*>(field.name));
     }
   }
@@ -308,30 +467,62 @@ std::vector<T*> frmIP::ControlsOf(FieldKind kind) const {
 void frmIP::Build() {
   vsTabIP = new QTabWidget(this);
   vsTabIP->setObjectName("vsTabIP");
-  for (int tab = 0; tab < static_cast<int>(std::size(kTabs)); ++tab) {
-    auto* page = new QWidget;
-    auto* grid = new QGridLayout(page);
-    int row = 0;
-    for (const FieldSpec& field : kFields) {
-      if (field.tab != tab) continue;
-      QWidget* control = NewControl(page, field);
-      if (field.kind == K::FileName) {
-        auto* label = new QLabel(page);
-        label->setObjectName("lblFilename");
-        label->setWordWrap(true);
-        label->setTextInteractionFlags(Qt::TextSelectableByMouse);
-        grid->addWidget(control, row, 0);
-        grid->addWidget(label, row, 1);
-      } else if (field.kind == K::Unmarried) {
-        grid->addWidget(control, row, 1);
+  // One row: the control, and the label beside it. In the narrow Form W-4 box a drop-down list
+  // stands under its label, across the box, and a check box spans the box. Returns the next row.
+  auto place = [](QWidget* parent, QGridLayout* grid, int row, const FieldSpec& field) {
+    QWidget* control = NewControl(parent, field);
+    const bool inBox = field.shown == ShownFor::Form2020;
+    if (field.kind == K::FileName) {
+      auto* label = new QLabel(parent);
+      label->setObjectName("lblFilename");
+      label->setWordWrap(true);
+      label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+      grid->addWidget(control, row, 0);
+      grid->addWidget(label, row, 1);
+    } else if (field.kind == K::Unmarried || field.kind == K::Step2Box) {
+      if (inBox) {
+        grid->addWidget(control, row, 0, 1, 2);
       } else {
-        auto* label = new QLabel(Tr(field.caption), page);
+        grid->addWidget(control, row, 1);
+      }
+    } else {
+      auto* label = new QLabel(Tr(field.caption), parent);
+      label->setBuddy(control);
+      if (inBox && qobject_cast<QComboBox*>(control)) {
+        grid->addWidget(label, row++, 0, 1, 2);
+        grid->addWidget(control, row, 0, 1, 2);
+      } else {
         label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        label->setBuddy(control);
         grid->addWidget(label, row, 0, Qt::AlignRight | Qt::AlignTop);
         grid->addWidget(control, row, 1);
       }
-      ++row;
+    }
+    return row + 1;
+  };
+  for (int tab = 0; tab < static_cast<int>(std::size(kTabs)); ++tab) {
+    auto* page = new QWidget;
+    auto* columns = new QHBoxLayout(page);
+    auto* grid = new QGridLayout;
+    columns->addLayout(grid, 3);
+    // The entries of a 2020-or-later Form W-4 stand in a box of their own beside the others.
+    QGroupBox* form2020 = nullptr;
+    QGridLayout* form2020Grid = nullptr;
+    int row = 0;
+    int form2020Row = 0;
+    for (const FieldSpec& field : kFields) {
+      if (field.tab != tab) continue;
+      if (field.shown != ShownFor::Form2020) {
+        row = place(page, grid, row, field);
+        continue;
+      }
+      if (!form2020) {
+        form2020 = new QGroupBox(Tr(kForm2020Box), page);
+        form2020Grid = new QGridLayout(form2020);
+        form2020Grid->setColumnStretch(1, 1);
+        columns->addWidget(form2020, 2, Qt::AlignTop);
+        form2020Boxes_.push_back(form2020);
+      }
+      form2020Row = place(form2020, form2020Grid, form2020Row, field);
     }
     grid->setRowStretch(row, 1);
     grid->setColumnStretch(1, 1);
@@ -363,7 +554,7 @@ void frmIP::Build() {
   layout->addWidget(vsTabIP, 1);
   layout->addWidget(txtHelp);
   layout->addLayout(buttons);
-  resize(620, 470);
+  resize(760, 470);
 }
 
 void frmIP::BindControls() {
@@ -436,6 +627,17 @@ void frmIP::Wire() {
       if (changed) FileOperations::MarkInputsChanged(app_);
     });
   }
+  for (const FieldSpec& field : kFields) {
+    if (!IsChoice(field.kind)) continue;
+    QWidget* control = findChild<QWidget*>(field.name);
+    if (auto* list = qobject_cast<QComboBox*>(control)) {
+      connect(list, &QComboBox::currentIndexChanged, this,
+              [this, &field, list] { ChoiceMade(field, list); });
+    } else {
+      connect(static_cast<QCheckBox*>(control), &QCheckBox::toggled, this,
+              [this, &field, control] { ChoiceMade(field, control); });
+    }
+  }
   // Every unmarried box takes the others along at once, so all tabs show the same status.
   for (QCheckBox* box : ControlsOf<QCheckBox>(K::Unmarried)) {
     connect(box, &QCheckBox::clicked, this, [this, box] {
@@ -469,6 +671,61 @@ void frmIP::UnmarriedSync(QCheckBox* from) {
   if (Object().IsSingle() != single) FileOperations::MarkInputsChanged(app_);
   Object().IsSingle(single);
   for (QCheckBox* box : ControlsOf<QCheckBox>(K::Unmarried)) box->setChecked(single);
+}
+
+void frmIP::ChoiceMade(const FieldSpec& field, QWidget* control) {
+  if (loading_) return;
+  const std::string value = ChoiceValue(control).toStdString();
+  if (value.empty()) return;
+  ostrand::_WhBusObj& o = Object();
+  if (ostrand::GetProperty(o, field.property) != value) {
+    ostrand::LetProperty(o, field.property, value);
+    FileOperations::MarkInputsChanged(app_);
+  }
+  ShowChoice(field.property);
+  ShowRowsOfCase();
+  Recompute(field.tab);
+}
+
+void frmIP::ShowChoice(const std::string& property) {
+  const QString value = QString::fromStdString(ostrand::GetProperty(Object(), property));
+  for (const FieldSpec& field : kFields) {
+    if (!IsChoice(field.kind) || field.property != property) continue;
+    auto* control = findChild<QWidget*>(field.name);
+    const QSignalBlocker quiet(control);
+    ShowChoiceValue(control, field.kind, value);
+  }
+}
+
+bool frmIP::Shows(ShownFor rows) {
+  if (rows == ShownFor::Always) return true;
+  ostrand::_WhBusObj& o = Object();
+  const bool from2020 = IPSupport::CaseYear(o) >= kFirstYearOfW4Kinds;
+  const bool form2020 = from2020 && o.enumW4Form() == ostrand::W4Form::k2020OrLater;
+  switch (rows) {
+    case ShownFor::Years2020On:
+      return from2020;
+    case ShownFor::EarlierForm:
+      return !form2020;
+    case ShownFor::Form2020:
+      return form2020;
+    case ShownFor::Always:
+      break;
+  }
+  return true;
+}
+
+void frmIP::ShowRowsOfCase() {
+  for (const FieldSpec& field : kFields) {
+    if (field.shown != ShownFor::Always) {
+      findChild<QWidget*>(field.name)->setVisible(Shows(field.shown));
+    }
+  }
+  for (QLabel* label : findChildren<QLabel*>()) {
+    if (const QWidget* control = label->buddy()) label->setVisible(!control->isHidden());
+  }
+  const bool form2020 = Shows(ShownFor::Form2020);
+  for (QWidget* box : form2020Boxes_) box->setVisible(form2020);
 }
 
 void frmIP::ShowProperty(const std::string& property, const QLineEdit* except) {
@@ -524,10 +781,17 @@ void frmIP::LoadFromObject() {
       case K::Unmarried:
         findChild<QCheckBox*>(field.name)->setChecked(o.IsSingle());
         break;
+      case K::TaxYearList:
+      case K::W4FormList:
+      case K::W4StatusList:
+      case K::Step2Box:
+        ShowChoiceValue(findChild<QWidget*>(field.name), field.kind, QString::fromStdString(value));
+        break;
       default:
         break;
     }
   }
+  ShowRowsOfCase();
   lblAnnualWHProforma->setText("0.00");
   openingSaved_ = app_.state.DataSaved;
   savedMeanwhile_ = false;
@@ -642,6 +906,11 @@ void frmIP::Left(QWidget* control) {
     }
     case K::Unmarried:
       UnmarriedSync(static_cast<QCheckBox*>(control));
+      break;
+    case K::TaxYearList:
+    case K::W4FormList:
+    case K::W4StatusList:
+    case K::Step2Box:
       break;
     default:
       return;

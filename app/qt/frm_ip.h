@@ -39,6 +39,18 @@ enum class FieldKind {
   Unmarried,        // a "Check If Unmarried" box
   Result,           // the label showing the tab's computation result
   FileName,         // the file-name button and the label beside it
+  TaxYearList,      // a drop-down list of the tax years whose tables are installed
+  W4FormList,       // a drop-down list of the kinds of Form W-4
+  W4StatusList,     // a drop-down list of the filing statuses of the 2020-or-later Form W-4
+  Step2Box,         // the Step 2 box of the 2020-or-later Form W-4
+};
+
+// The cases a row is shown for.
+enum class ShownFor {
+  Always,
+  Years2020On,  // a tax year from 2020 on: the kind of Form W-4
+  EarlierForm,  // 2005, or a 2019-or-earlier Form W-4: allowances, unmarried, additional
+  Form2020,     // a 2020-or-later Form W-4 from 2020 on; these rows make the tab's "Form W-4" box
 };
 
 struct FieldSpec {
@@ -48,6 +60,7 @@ struct FieldSpec {
   const char* caption;   // the label beside it, "" for none
   const char* property;  // the withholding object's property it reads and writes, "" for none
   const char* help;      // shown in txtHelp while the control has the focus
+  ShownFor shown = ShownFor::Always;
 };
 
 // Every field of the form, tab by tab, in the order they are laid out.
@@ -83,8 +96,11 @@ class frmIP : public QDialog {
 
   // The property a text box writes ("sWages4Yr"); empty for other controls.
   static std::string PropertyOf(const QWidget* control);
-  // The text boxes of one tab that hold numbers, in their order on the tab.
-  std::vector<QLineEdit*> NumberInputs(int tab) const;
+  // The text boxes of one tab that hold numbers the case's computation uses (those of the case's
+  // year and kind of Form W-4), in their order on the tab.
+  std::vector<QLineEdit*> NumberInputs(int tab);
+  // Whether the rows shown for `rows` belong to the case's tax year and kind of Form W-4.
+  bool Shows(ShownFor rows);
 
   // Controls, named as the tests and the routines of IPSupport know them.
   QTabWidget* vsTabIP;
@@ -130,6 +146,13 @@ class frmIP : public QDialog {
   void Entered(QWidget* control);
   void Left(QWidget* control);
   void UnmarriedSync(QCheckBox* from);
+  // A drop-down list or the Step 2 box changed by the user: the property takes its value, the
+  // controls of the same property on the other tabs show it, and the tab's result is recomputed.
+  void ChoiceMade(const FieldSpec& field, QWidget* control);
+  // Shows the property's value in every drop-down list and Step 2 box that holds it.
+  void ShowChoice(const std::string& property);
+  // Shows the rows of the case's tax year and kind of Form W-4 and hides the others.
+  void ShowRowsOfCase();
   // Shows the property's current value in every text box that holds it; `except` keeps its text.
   void ShowProperty(const std::string& property, const QLineEdit* except = nullptr);
   void Recompute(int tab);
@@ -138,6 +161,7 @@ class frmIP : public QDialog {
   std::vector<T*> ControlsOf(FieldKind kind) const;
 
   App& app_;
+  std::vector<QWidget*> form2020Boxes_;  // the "Form W-4" box of each computation tab
   bool loading_ = false;
   QString inputProblem_;
   QString currentHelp_;

@@ -6,11 +6,13 @@
 #include <QListWidget>
 #include <QTabWidget>
 #include <QTextEdit>
+#include <algorithm>
 #include <vector>
 
 #include "core/app.h"
 #include "core/errors.h"
 #include "core/file_operations.h"
+#include "ostrand/paycheck.h"
 #include "ostrand/wh_bus_obj.h"
 #include "qel/error.h"
 #include "qel/format.h"
@@ -45,6 +47,16 @@ QString InputProblem(frmIP& form, QLineEdit* box) {
   return {};
 }
 
+// Why the case's tax year cannot be computed: empty when its tables are installed.
+QString YearProblem(ostrand::_WhBusObj& object) {
+  const std::vector<int> years = ostrand::AvailableYears();
+  if (std::binary_search(years.begin(), years.end(), CaseYear(object))) return {};
+  return frmIP::tr(
+             "There are no withholding tables for the tax year %1. Choose a tax year from "
+             "the list to see the result.")
+      .arg(QString::fromStdString(object.sTaxYear()));
+}
+
 // Errors a computation raises for inputs it cannot work with; the program goes on.
 bool IsInputError(long number) {
   return number == qel::err::kOverflow || number == qel::err::kTypeMismatch ||
@@ -61,6 +73,11 @@ void ShowResult(App& app, frmIP& form, QLabel* label, int tab, const char* locat
   ostrand::_WhBusObj& object = form.Object();
   Trap(
       [&] {
+        if (const QString problem = YearProblem(object); !problem.isEmpty()) {
+          label->clear();
+          form.SetInputProblem(problem);
+          return;
+        }
         for (QLineEdit* box : form.NumberInputs(tab)) {
           const QString problem = InputProblem(form, box);
           if (!problem.isEmpty()) {
@@ -101,6 +118,11 @@ const char* TabName(int tab) {
 }
 
 }  // namespace
+
+int CaseYear(ostrand::_WhBusObj& object) {
+  QString year = QString::fromStdString(object.sTaxYear());
+  return year.remove(',').toInt();
+}
 
 void InitIP(App& app) {
   Trap(
@@ -199,6 +221,7 @@ bool GetInputs(App& app, frmIP& form) {
         }
         if (unmarried) object.IsSingle(unmarried->isChecked());
         if (!FileOperations::Save(app, app.state.CurrentFile)) return false;
+        if (!YearProblem(object).isEmpty()) return true;  // saved; no tables to compute with
         try {
           object.CalcWH4Paycheck();
         } catch (const qel::QelError& error) {

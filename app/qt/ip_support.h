@@ -2,12 +2,19 @@
 // step, the three recomputations and the gathering of the inputs on OK.
 #pragma once
 
+namespace ostrand {
+class _WhBusObj;
+}
+
 namespace corvala {
 
 struct App;
 class frmIP;
 
 namespace IPSupport {
+
+// The case's tax year as a number; 0 when its text is not a whole number.
+int CaseYear(ostrand::_WhBusObj& object);
 
 // Loads the form, centres it, shows the file name and shows it modally.
 void InitIP(App& app);
@@ -19,14 +26,15 @@ bool ChkTab(App& app, frmIP& form);
 void SyncFrequency(App& app, frmIP& form, int index);
 // Recompute one computation and show its main result on its tab. When an input of that
 // computation is not a number or too large, the result label is cleared and txtHelp names the
-// input; a result too large to work out clears it too. The user goes on in every case.
+// input; a result too large to work out, or a tax year whose tables are not installed, clears it
+// too. The user goes on in every case.
 void ShowProformaWH(App& app, frmIP& form);
 void ShowTargeted(App& app, frmIP& form);
 void ShowPercentMethWH(App& app, frmIP& form);
 // OK: takes the chosen computation's frequency and marital status into the object, saves the
 // inputs to the current file (asking for a name first when the case has none) and runs the
-// percentage method once. Returns false when the user cancelled the naming of the file, so the
-// form stays open.
+// percentage method once (not for a tax year without tables). Returns false when the user cancelled
+// the naming of the file, so the form stays open.
 bool GetInputs(App& app, frmIP& form);
 
 }  // namespace IPSupport

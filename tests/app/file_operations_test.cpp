@@ -2,7 +2,11 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <string>
+#include <vector>
+
 #include "core/file_operations.h"
+#include "ostrand/paycheck.h"
 #include "test_app.h"
 
 namespace corvala {
@@ -50,6 +54,18 @@ TEST(FileOperations, SavingUnderTheDebugNameLeavesDataSavedAlone) {
   t.app.state.CurrentFile = t.path("DEBUG.ZOV");
   ASSERT_TRUE(FO::Save(t.app, t.path("DEBUG.ZOV")));
   EXPECT_FALSE(t.app.state.DataSaved);
+}
+
+// A case the user starts is on the newest tax year whose tables are installed, and starting it is
+// no change to save.
+TEST(FileOperations, ANewCaseIsOnTheNewestTaxYear) {
+  TestApp t;
+  const std::vector<int> years = ostrand::AvailableYears();
+  ASSERT_GT(years.size(), 1u);
+  FO::NewFile(t.app);
+  EXPECT_EQ(t.obj().sTaxYear(), std::to_string(years.back()));
+  EXPECT_TRUE(t.app.state.DataSaved);
+  EXPECT_FALSE(t.obj().IsDirty());
 }
 
 TEST(FileOperations, NewCaseAsksForANameWhenSaved) {

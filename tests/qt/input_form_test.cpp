@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -13,6 +14,7 @@
 #include <QTest>
 #include <QTextEdit>
 #include <QTimer>
+#include <map>
 
 #include "core/file_operations.h"
 #include "ostrand/wh_bus_obj.h"
@@ -40,10 +42,30 @@ class InputForm : public ::testing::Test {
     EXPECT_NE(widget, nullptr) << name;
     return widget;
   }
+  // Shows the tab the control is on.
+  void GoToTabOf(QWidget* control) {
+    while (control && form->vsTabIP->indexOf(control) < 0) control = control->parentWidget();
+    form->vsTabIP->setCurrentWidget(control);
+  }
+  // Whether the control would be seen on its tab: neither it nor a box around it is hidden.
+  bool Shown(QWidget* control) {
+    for (; control && form->vsTabIP->indexOf(control) < 0; control = control->parentWidget()) {
+      if (control->isHidden()) return false;
+    }
+    return true;
+  }
+  // Goes to the list's tab, enters it and chooses the item with that text.
+  void Choose(const char* name, const QString& item) {
+    auto* list = Find<QComboBox>(name);
+    GoToTabOf(list);
+    FocusOn(list);
+    ASSERT_GE(list->findText(item), 0) << item.toStdString();
+    list->setCurrentIndex(list->findText(item));
+  }
   // Goes to the control's tab, enters it, types `text` over its contents and leaves it.
   void TypeInto(const char* name, const QString& text) {
     auto* box = Find<QLineEdit>(name);
-    form->vsTabIP->setCurrentWidget(box->parentWidget());
+    GoToTabOf(box);
     FocusOn(box);
     box->selectAll();
     if (text.isEmpty()) {
@@ -278,6 +300,7 @@ TEST_F(InputForm, NothingTypedIntoANumberFieldEndsTheProgram) {
     const char* control;
     const char* label;
     const char* caption;
+    bool form2020 = false;  // a 2026 case with a 2020-or-later Form W-4
   };
   const Field fields[] = {
       {ostrand::proforma, "txtAnnualWages", "lblAnnualWHProforma",
@@ -294,6 +317,12 @@ TEST_F(InputForm, NothingTypedIntoANumberFieldEndsTheProgram) {
        "Additional Withholding Per Pay Check"},
       {ostrand::Percent, "txtWagesPercent", "lblWHPercentMethod", "Gross Wages For Pay Period"},
       {ostrand::Percent, "txtAllowancesPercent", "lblWHPercentMethod", "Withholding Allowances"},
+      {ostrand::Percent, "txtStep3Percent", "lblWHPercentMethod", "Step 3 Credits", true},
+      {ostrand::proforma, "txtStep4aProforma", "lblAnnualWHProforma", "Step 4(a) Other Income",
+       true},
+      {ostrand::targeted, "txtStep4bTargeted", "lblWHShort", "Step 4(b) Deductions", true},
+      {ostrand::proforma, "txtStep4cProforma", "lblAnnualWHProforma", "Step 4(c) Extra Withholding",
+       true},
   };
   const QString huge = "99999999999999999999999";
   const QString typed[] = {huge,
@@ -315,6 +344,7 @@ TEST_F(InputForm, NothingTypedIntoANumberFieldEndsTheProgram) {
       Object().sRemainingWages("15600");
       Object().sRemainingPeriods("26");
       Object().sWagesPercent("600");
+      if (field.form2020) Object().sTaxYear("2026");
       form->LoadFromObject();
       program.dialogs.boxes.clear();
       EXPECT_NO_THROW({
@@ -558,6 +588,179 @@ TEST_F(InputForm, LoadingShowsTheObjectsValuesWithoutChangingIt) {
   EXPECT_EQ(loaded.lstComputationChoice->currentRow(), 1);
   EXPECT_TRUE(loaded.chkUnmarriedPercent->isChecked());
   EXPECT_TRUE(program.app.state.DataSaved) << "filling the form is not a change by the user";
+}
+
+// ----- The tax year and the Form W-4 -----
+
+TEST_F(InputForm, A2026WeeklySingleEmployeeOnA2020FormShowsItsWithholding) {
+  form->lstComputationChoice->setCurrentRow(ostrand::Percent);
+  Choose("lstTaxYearPercent", "2026");
+  EXPECT_EQ(Find<QComboBox>("lstW4FormPercent")->currentText(), "2020 Or Later");
+  EXPECT_EQ(form->lstFreqPercent->currentItem()->text(), "Weekly");
+  EXPECT_FALSE(Find<QCheckBox>("chkStep2Percent")->isChecked());
+  TypeInto("txtWagesPercent", "1000");
+  Leave();
+  EXPECT_EQ(form->lblWHPercentMethod->text(), "78.08");
+  EXPECT_EQ(Object().sTaxYear(), "2026");
+  EXPECT_TRUE(program.dialogs.boxes.empty()) << program.dialogs.boxes.front().text;
+  FocusOn(Find<QLineEdit>("txtStep3Percent"));
+  EXPECT_TRUE(
+      form->txtHelp->toPlainText().startsWith("Enter the amount of Step 3 of the Form W-4"));
+}
+
+// Years from 2020 ask which Form W-4 the employee gave; each kind shows its own entries, on every
+// computation tab alike, whichever tab the choice was made on.
+TEST_F(InputForm, TheYearAndTheKindOfFormShowTheInputsOfThatForm) {
+  const char* const kinds[] = {"lstW4FormProforma", "lstW4FormTargeted", "lstW4FormPercent"};
+  const char* const earlier[] = {"txtAllowancesProforma", "txtAddWagePerChkTargeted",
+                                 "chkUnmarriedPercent", "txtAllowancesPercent"};
+  const char* const form2020[] = {"lstW4StatusProforma", "chkStep2Targeted",  "txtStep3Percent",
+                                  "txtStep4aProforma",   "txtStep4bTargeted", "txtStep4cProforma"};
+  struct Row {
+    const char* yearList;
+    const char* year;
+    const char* kindList;  // nullptr: the kind stays as it was
+    const char* kind;
+    bool kindShown, earlierShown, form2020Shown;
+  };
+  const Row rows[] = {
+      {"lstTaxYearPercent", "2026", nullptr, nullptr, true, false, true},
+      {"lstTaxYearTargeted", "2024", "lstW4FormProforma", "2019 Or Earlier", true, true, false},
+      {"lstTaxYearProforma", "2005", nullptr, nullptr, false, true, false},
+      {"lstTaxYearPercent", "2021", nullptr, nullptr, true, true, false},
+      {"lstTaxYearProforma", "2025", "lstW4FormTargeted", "2020 Or Later", true, false, true},
+  };
+  // The label beside a control goes and comes with it.
+  auto shownWithLabel = [this](const char* name) {
+    auto* control = Find<QWidget>(name);
+    for (QLabel* label : form->findChildren<QLabel*>()) {
+      if (label->buddy() == control) {
+        EXPECT_EQ(Shown(label), Shown(control)) << name;
+      }
+    }
+    return Shown(control);
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(std::string(row.yearList) + " " + row.year);
+    Choose(row.yearList, row.year);
+    if (row.kindList) Choose(row.kindList, row.kind);
+    for (const char* list : {"lstTaxYearProforma", "lstTaxYearTargeted", "lstTaxYearPercent"}) {
+      EXPECT_EQ(Find<QComboBox>(list)->currentText(), row.year) << list;
+    }
+    EXPECT_EQ(Object().sTaxYear(), row.year);
+    for (const char* name : kinds) {
+      EXPECT_EQ(shownWithLabel(name), row.kindShown) << name;
+      EXPECT_EQ(Find<QComboBox>(name)->currentIndex(), static_cast<int>(Object().enumW4Form()));
+    }
+    for (const char* name : earlier) EXPECT_EQ(shownWithLabel(name), row.earlierShown) << name;
+    for (const char* name : form2020) EXPECT_EQ(shownWithLabel(name), row.form2020Shown) << name;
+  }
+  EXPECT_FALSE(program.app.state.DataSaved);
+}
+
+// A choice of the Form W-4 recomputes the tab's result at once, without leaving the control.
+TEST_F(InputForm, AStatusOrStep2ChangeUpdatesTheResult) {
+  Object().sTaxYear("2026");
+  Object().sWagesPercent("1000");
+  Object().enumComputationType(ostrand::Percent);
+  form->LoadFromObject();
+  auto* step2 = Find<QCheckBox>("chkStep2Percent");
+  // Weekly 1,000.00 is 52,000.00 a year. Head of household: 52,000 - 8,600 = 43,400; over
+  // 33,250: 1,770 + 12% = 2,988.00 / 52 = 57.46. Single with the Step 2 box (the CHECKBOX table):
+  // 52,000 over 33,250: 2,900 + 22% = 7,025.00 / 52 = 135.10.
+  struct Row {
+    const char* status;  // nullptr: the Step 2 box is ticked instead
+    const char* expected;
+  };
+  const Row rows[] = {{"Head Of Household", "57.46"},
+                      {"Single Or Married Filing Separately", "78.08"},
+                      {nullptr, "135.10"}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.status ? row.status : "Step 2");
+    if (row.status) {
+      Choose("lstW4StatusPercent", row.status);
+    } else {
+      FocusOn(step2);
+      QTest::keyClick(step2, Qt::Key_Space);
+    }
+    EXPECT_EQ(form->lblWHPercentMethod->text().toStdString(), row.expected);
+  }
+  EXPECT_TRUE(Object().IsStep2Checked());
+  EXPECT_TRUE(Find<QCheckBox>("chkStep2Proforma")->isChecked());
+  EXPECT_FALSE(program.app.state.DataSaved);
+}
+
+// What every input control of the form shows, by name.
+std::map<std::string, QString> ShownInputs(frmIP& form) {
+  std::map<std::string, QString> shown;
+  for (const FieldSpec& field : InputFields()) {
+    QWidget* control = form.findChild<QWidget*>(field.name);
+    if (auto* box = qobject_cast<QLineEdit*>(control)) {
+      shown[field.name] = box->text();
+    } else if (auto* list = qobject_cast<QComboBox*>(control)) {
+      shown[field.name] = list->currentText();
+    } else if (auto* list = qobject_cast<QListWidget*>(control)) {
+      shown[field.name] = QString::number(list->currentRow());
+    } else if (auto* box = qobject_cast<QCheckBox*>(control)) {
+      shown[field.name] = box->isChecked() ? "checked" : "";
+    }
+  }
+  return shown;
+}
+
+TEST_F(InputForm, OkSavesA2026CaseWhoseReloadShowsTheSameInputs) {
+  program.app.state.NeverNamed = false;
+  form->lstComputationChoice->setCurrentRow(ostrand::Percent);
+  Choose("lstTaxYearProforma", "2026");
+  Choose("lstW4StatusTargeted", "Head Of Household");
+  FocusOn(Find<QCheckBox>("chkStep2Proforma"));
+  QTest::keyClick(Find<QCheckBox>("chkStep2Proforma"), Qt::Key_Space);
+  TypeInto("txtStep4cTargeted", "10");
+  TypeInto("txtStep3Percent", "2000");
+  TypeInto("txtStep4aPercent", "500");
+  TypeInto("txtStep4bPercent", "300");
+  TypeInto("txtWagesPercent", "1000");
+  Leave();
+  const std::map<std::string, QString> before = ShownInputs(*form);
+  QTest::mouseClick(form->btnOK, Qt::LeftButton);
+  ASSERT_EQ(form->result(), QDialog::Accepted);
+
+  QFile file(QString::fromStdString(program.app.state.CurrentFile));
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(file.readAll().contains("Tax Year=2026"));
+  program.app.state.withholding = ostrand::CreateObject(ostrand::kWhBusObjClassId);
+  Object().Load(program.app.state.CurrentFile);
+  frmIP reloaded(program.app);
+  reloaded.LoadFromObject();
+  EXPECT_EQ(ShownInputs(reloaded), before);
+  EXPECT_EQ(before.at("lstTaxYearTargeted"), "2026");
+  EXPECT_EQ(before.at("lstW4StatusPercent"), "Head Of Household");
+  EXPECT_EQ(before.at("chkStep2Targeted"), "checked");
+  EXPECT_EQ(before.at("txtStep4cProforma"), "10.00");
+  EXPECT_EQ(before.at("txtStep4bProforma"), "300.00");
+}
+
+// A case file may name a year whose tables are not installed here: the form shows that year,
+// says why there is no result, and OK still saves the case.
+TEST_F(InputForm, ACaseOfAYearWithoutTablesShowsItsYearAndSaysWhyThereIsNoResult) {
+  Object().sTaxYear("2019");
+  Object().enumComputationType(ostrand::Percent);
+  form->LoadFromObject();
+  auto* years = Find<QComboBox>("lstTaxYearPercent");
+  EXPECT_EQ(years->currentText(), "2019");
+  EXPECT_GE(years->findText("2026"), 0);
+  TypeInto("txtWagesPercent", "600");
+  Leave();
+  EXPECT_EQ(form->lblWHPercentMethod->text(), "");
+  EXPECT_TRUE(form->txtHelp->toPlainText().contains("no withholding tables for the tax year 2019"))
+      << form->txtHelp->toPlainText().toStdString();
+  EXPECT_TRUE(program.dialogs.boxes.empty()) << program.dialogs.boxes.front().text;
+
+  program.app.state.NeverNamed = false;
+  QTest::mouseClick(form->btnOK, Qt::LeftButton);
+  EXPECT_EQ(form->result(), QDialog::Accepted);
+  EXPECT_TRUE(program.dialogs.boxes.empty()) << program.dialogs.boxes.front().text;
+  EXPECT_TRUE(QFile::exists(QString::fromStdString(program.app.state.CurrentFile)));
 }
 
 }  // namespace
