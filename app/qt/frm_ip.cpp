@@ -741,9 +741,12 @@ void frmIP::Recompute(int tab) {
   switch (tab) {
     case 1:
       IPSupport::ShowProformaWH(app_, *this);
+      // The year-level computations hand their wages per pay check to the percentage method.
+      ShowProperty("sWagesPercent", nullptr);
       break;
     case 2:
       IPSupport::ShowTargeted(app_, *this);
+      ShowProperty("sWagesPercent", nullptr);
       break;
     case 3:
       IPSupport::ShowPercentMethWH(app_, *this);

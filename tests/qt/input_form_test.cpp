@@ -99,6 +99,8 @@ TEST_F(InputForm, LeavingAFieldShowsTheFormattedValueAndRecomputesTheResult) {
   // Weekly, married, no allowances: 31,200 / 52 = 600.00; married weekly table over 435:
   // 28.10 + 15% of 165.00 = 52.85 a pay check; 52.85 x 52 = 2,748.20.
   EXPECT_EQ(form->lblAnnualWHProforma->text(), "2,748.20");
+  // The computation hands its wages per pay check to the percentage method: that tab shows them.
+  EXPECT_EQ(form->txtWagesPercent->text(), "600.00");
   EXPECT_FALSE(program.app.state.DataSaved);
 }
 
