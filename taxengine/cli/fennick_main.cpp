@@ -149,6 +149,12 @@ void PrintReport(fennick::_iTop& top, int column, std::ostream& out) {
   std::string desc = qel::AsUtf8(qel::TrimTrailingBlanks(top.ScenarioDesc()));
   r.Heading("Federal income-tax projection for " + top.TaxYear() + " (scenario " +
             std::to_string(column) + ")");
+  std::string tablesYear = top.TablesYear();
+  if (tablesYear == "0") {
+    r.Heading("No figures of tax year " + top.TaxYear() + " or earlier");
+  } else if (tablesYear != top.TaxYear()) {
+    r.Heading("Figures of " + tablesYear + " used for tax year " + top.TaxYear());
+  }
   r.Heading("Taxpayer:       " + qel::AsUtf8(top.Taxpayer()));
   if (!desc.empty()) r.Heading("Description:    " + desc);
   std::string status = top.sFilingStatus();

@@ -13,9 +13,11 @@ Currency CalcAMT(iTop& top) {
     const iInc& inc = *top.inc;
     AmtRecord r;
 
+    const YearParams* p = ParamsFor(YearOf(top));
     amt.agi = top.agi;
     r.agi = amt.agi;
-    r.medDed = SubtractNotZero((r.agi * K(0.1)).Rounded(), item.medPmts).Rounded();
+    Currency floorShare = p ? p->amtMedicalFloor : K(0.1);
+    r.medDed = SubtractNotZero((r.agi * floorShare).Rounded(), item.medPmts).Rounded();
     amt.medDed = r.medDed;
     r.mortgInt = item.homeMortIntReg;
     amt.mortgIntDed = r.mortgInt;
@@ -28,7 +30,6 @@ Currency CalcAMT(iTop& top) {
     r.taxInc = r.agi - r.itemTotal;
     amt.taxInc = r.taxInc;
 
-    const YearParams* p = ParamsFor(YearOf(top));
     if (p) r.exemption = YearCalcs::CalcAMTExemption(*p, top, r);
     amt.exemption = r.exemption;
     r.taxIncPostExemption = r.taxInc - r.exemption;
@@ -60,10 +61,9 @@ Currency CalcAMT(iTop& top) {
 
 Currency GetAmtTax(iTop& top, Currency amount) {
   return Keep("AltMinTaxCalcs.GetAmtTax", [&] {
-    const char* section = top.filingStatus == fl_mar_sep ? "Schedule Y-2" : "Most Filers";
-    const YearParams& tables = TableYearFor(YearOf(top));
-    return CommonTaxCalcs::LookupTable(CommonTaxCalcs::GetAmtRateFile(tables.amtRatesYear), section,
-                                       amount);
+    const char* section = top.filingStatus == fl_mar_sep ? "Minimum Tax Y-2" : "Minimum Tax";
+    return CommonTaxCalcs::LookupTable(CommonTaxCalcs::GetRateFile(RateFileYear(YearOf(top))),
+                                       section, amount);
   });
 }
 

@@ -7,9 +7,7 @@
 #include "qel/tax_table_store.h"
 
 namespace fennick::CommonTaxCalcs {
-namespace {
 
-// The folder this library was loaded from; table files are found there.
 const std::string& LibraryFolder() {
   static const std::string folder =
       qel::ModuleFolder(reinterpret_cast<const void*>(&GetRateFile)).string();
@@ -19,8 +17,6 @@ const std::string& LibraryFolder() {
 std::string InLibraryFolder(std::string_view fileName) {
   return (std::filesystem::path(LibraryFolder()) / fileName).string();
 }
-
-}  // namespace
 
 Currency SubtractNotZero(Currency a, Currency b) {
   return Describe("CommonTaxCalcs.SubtractNotZero", [&] {
@@ -53,10 +49,6 @@ std::string GetRateTable(std::int32_t filingStatus) {
 std::string GetRateFile(int year) {
   return Keep("CommonTaxCalcs.GetRateFile",
               [&] { return InLibraryFolder("Ind" + std::to_string(year) + ".tbl"); });
-}
-
-std::string GetAmtRateFile(int year) {
-  return InLibraryFolder("indAmt" + std::to_string(year) + ".tbl");
 }
 
 Currency LookupTable(const std::string& file, const std::string& section, Currency amount) {

@@ -28,7 +28,11 @@ Currency CalcMedDed(iTop& top) {
   return Describe("ItemDedCalcs.CalcMedDed", [&] {
     ItemDed& item = *top.item;
     Currency medical = item.medPmts - Adj2IncCalcs::CalcSEMedInsDed(top);
-    Currency floor = top.agi * K(0.075);
+    const YearParams* p = ParamsFor(YearOf(top));
+    Currency share = p ? p->medicalFloor : K(0.075);
+    bool over65 = top.isSp1Over65 || (top.filingStatus == fl_joint && top.isSp2Over65);
+    if (p && over65 && p->medicalFloorOver65 > Currency()) share = p->medicalFloorOver65;
+    Currency floor = top.agi * share;
     Currency deduction = medical <= floor ? Currency() : (medical - floor).Rounded();
     item.medDed = deduction;
     return deduction;
@@ -38,6 +42,11 @@ Currency CalcMedDed(iTop& top) {
 Currency CalcMiscItemDed(iTop& top) {
   return Describe("ItemDedCalcs.CalcMiscItemDed", [&] {
     ItemDed& item = *top.item;
+    const YearParams* p = ParamsFor(YearOf(top));
+    if (p && !p->miscDeductions) {
+      item.miscDed = Currency();
+      return Currency();
+    }
     Currency floor = top.agi * K(0.02);
     Currency deduction =
         item.miscDedPmts > floor ? (item.miscDedPmts - floor).Rounded() : Currency();

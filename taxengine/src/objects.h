@@ -237,6 +237,7 @@ class iTop final : public _iTop {
   bool isDependent = false, isSp1Blind = false, isSp2Blind = false, isSp1Over65 = false,
        isSp2Over65 = false;
   // The summary.
+  int tablesYear = 0;
   Currency regAndAmtTax, balDue, totPmts, totTax, otherTax, taxLessCr, totCr, amt, incTax, taxInc,
       exemptionDed, itemOrStdDed, agi, adj2Inc, totalInc;
 
@@ -327,6 +328,7 @@ class iTop final : public _iTop {
   void EmptySub() override {}
   void TotPmts(std::string_view value) override;
   void Load(std::string_view vsFilename) override;
+  std::string TablesYear() override { return std::to_string(tablesYear); }
 
   // Sets or clears a flag on all six sub-objects.
   void SetSubEditing(bool value);

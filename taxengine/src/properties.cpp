@@ -47,6 +47,7 @@ constexpr Property kProperties[] = {
     {RO(TaxLessCr), kResult},
     {RO(TotTax), kResult},
     {RO(BalDue), kResult},
+    {RO(TablesYear), kResult},
     {SUB_RO(oInc, NetSTCG), kResult},
     {SUB_RO(oInc, NetLTCG), kResult},
     {SUB_RO(oInc, CapGains), kResult},

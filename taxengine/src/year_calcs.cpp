@@ -27,8 +27,10 @@ Currency LimitIRADed4Spouse(const YearParams& p, bool secondSpouse, iTop& top) {
     bool flag = status == fl_joint ? (secondSpouse ? adj.isSp2InRetPlan : adj.isSp1InRetPlan)
                                    : adj.isSp1InRetPlan;
     Currency end;
+    Currency width = Dollars(10000);
     if (status == fl_joint || status == fl_qual_widow) {
       end = flag ? p.iraEndJointCovered : p.iraEndJointOtherCovered;
+      if (flag) width = p.iraWidthJointCovered;
     } else {
       end = p.iraEndOther;
     }
@@ -64,11 +66,11 @@ Currency LimitIRADed4Spouse(const YearParams& p, bool secondSpouse, iTop& top) {
     Currency limit;
     if (modifiedAgi < end) {
       Currency room = end - modifiedAgi;
-      if (room >= Dollars(10000)) {
+      if (room >= width) {
         limit = p.iraMaxContribution;
       } else {
-        // maximum x room / 10,000, raised to the next multiple of 10 dollars, at least 200.
-        std::int64_t raw = p.iraMaxContribution.raw() * room.raw() / (10000 * Currency::kScale);
+        // maximum x room / width, raised to the next multiple of 10 dollars, at least 200.
+        std::int64_t raw = p.iraMaxContribution.raw() * room.raw() / width.raw();
         limit = Currency::FromRaw(raw);
         if (raw % (10 * Currency::kScale) != 0) {
           std::int64_t cents = limit.Rounded(2).raw() / 100;
@@ -86,8 +88,11 @@ Currency ItemDedPhaseOut(const YearParams& p, iTop& top) {
   return YearTrap(p.year, "ItemDedPhaseOut", true, [&] {
     ItemDed& item = *top.item;
     Currency ceiling = ((item.totGross - item.medDed) * K(0.8)).Rounded();
-    Currency threshold =
-        top.filingStatus == fl_mar_sep ? p.itemPhaseOutThresholdSep : p.itemPhaseOutThreshold;
+    if (p.itemLimitation == ItemLimitation::kNone) {
+      item.totReduction = kZero;
+      return kZero;
+    }
+    Currency threshold = p.itemLimitationStart[StatusIndex(top)];
     Currency reduction;
     if (top.agi > threshold) {
       reduction = ((top.agi - threshold) * K(0.03)).Rounded();
@@ -116,7 +121,8 @@ Currency CalcExemptionDedGross(const YearParams& p, iTop& top) {
 
 Currency CalcExemptionDedPhaseOut(const YearParams& p, iTop& top) {
   return YearTrap(p.year, "CalcExemptionDedPhaseOut", true, [&] {
-    Currency threshold = p.exemptionPhaseOutThreshold[StatusIndex(top)];
+    if (p.exemptionPhaseOut == ExemptionPhaseOut::kNone) return kZero;
+    Currency threshold = p.exemptionPhaseOutStart[StatusIndex(top)];
     if (top.agi <= threshold) return kZero;
     Currency gross = ItemDedCalcs::CalcExemptionDedGross(top);
     double stepSize = top.filingStatus == fl_mar_sep ? 1250.0 : 2500.0;
@@ -149,7 +155,7 @@ Currency GetSchedDTax(const YearParams& p, iTop& top) {
     Currency lower =
         MinOrMax(SubtractNotZero(ordinary, MinOrMax(bracketTop, taxable, false)), gain, false);
     inc.sec1h1bAmount = lower;
-    Currency lowerTax = (lower * K(0.05)).Rounded();
+    Currency lowerTax = (lower * p.capGainLowerRate).Rounded();
     Currency upperTax = ((gainTaxed - lower) * K(0.15)).Rounded();
     return ordinaryTax + lowerTax + upperTax;
   });
@@ -170,8 +176,8 @@ Currency CalcSETax(const YearParams& p, iTop& top, int spouse) {
     if (net > kZero) net = net * K(0.9235);
     if (net < Dollars(400)) return kZero;
     Currency room = SubtractNotZero(wages, p.ssWageBase);
-    Currency socialSecurity = room != kZero ? MinOrMax(net, room, false) * K(0.124) : kZero;
-    Currency medicare = net * K(0.029);
+    Currency socialSecurity = room != kZero ? MinOrMax(net, room, false) * p.seOasdiRate : kZero;
+    Currency medicare = net * p.seMedicareRate;
     return (socialSecurity + medicare).Rounded();
   });
 }
@@ -179,9 +185,7 @@ Currency CalcSETax(const YearParams& p, iTop& top, int spouse) {
 Currency CalcChildCr(const YearParams& p, iTop& top) {
   return YearTrap(p.childCreditLabelYear, "CalcChildCr", false, [&] {
     Currency credit = Times(p.childCreditPerChild, top.cr->numOfChildren);
-    Currency threshold = top.filingStatus == fl_joint     ? Dollars(110000)
-                         : top.filingStatus == fl_mar_sep ? Dollars(55000)
-                                                          : Dollars(75000);
+    Currency threshold = p.childCreditStart[StatusIndex(top)];
     Currency reduction;
     if (top.agi > threshold) {
       // Whole thousands over the threshold, a part thousand counting as one, $50 each. Counted
@@ -198,19 +202,19 @@ Currency CalcChildCr(const YearParams& p, iTop& top) {
 Currency CalcFica(const YearParams& p, Currency wages) {
   return YearTrap(p.year, "CalcFica", false, [&] {
     Currency capped = MinOrMax(wages, p.ssWageBase, false);
-    Currency socialSecurity = Currency::FromDouble(capped.ToDouble() * (0.124 / 2));
-    Currency medicare = Currency::FromDouble(wages.ToDouble() * (0.029 / 2));
+    Currency socialSecurity = Currency::FromDouble(capped.ToDouble() * p.ficaOasdiRate.ToDouble());
+    Currency medicare = Currency::FromDouble(wages.ToDouble() * p.ficaMedicareRate.ToDouble());
     return (socialSecurity + medicare).Rounded();
   });
 }
 
 Currency CalcAMTExemption(const YearParams& p, iTop& top, AmtRecord& record) {
-  return YearTrap(p.amtExemptionYear, "CalcAMTExemption", false, [&] {
+  return YearTrap(p.amtExemptionLabelYear, "CalcAMTExemption", false, [&] {
     std::size_t s = StatusIndex(top);
-    Currency threshold = p.amtThreshold[s];
+    Currency threshold = p.amtPhaseOutStart[s];
     Currency exemption = p.amtExemption[s];
     if (record.taxInc >= threshold) {
-      Currency reduction = ((record.taxInc - threshold) * K(0.25)).Rounded();
+      Currency reduction = ((record.taxInc - threshold) * p.amtPhaseOutRate).Rounded();
       exemption = SubtractNotZero(reduction, exemption);
     }
     record.exemption = exemption.Rounded();
@@ -227,7 +231,7 @@ Currency CalcAMTCapGainTax(const YearParams& p, iTop& top, AmtRecord& record) {
     Currency lower = MinOrMax(inc.sec1h1bAmount, taxable, false);
     if (lower < kZero) lower = kZero;
     Currency upper = SubtractNotZero(lower, MinOrMax(inc.adjNetCG, taxable, false));
-    return (lower * K(0.05)).Rounded() + (upper * K(0.15)).Rounded();
+    return (lower * p.capGainLowerRate).Rounded() + (upper * K(0.15)).Rounded();
   });
 }
 

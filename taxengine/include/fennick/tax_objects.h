@@ -315,6 +315,9 @@ class FENNICK_API _iTop {
   // does not exist; a missing section loads the defaults. Afterwards no object is editing,
   // dirty or calculated.
   virtual void Load(std::string_view vsFilename) = 0;
+  // The tax year whose figures the last Calculate used: the scenario's year, the latest year
+  // installed for a later one, "0" for a year before the first.
+  virtual std::string TablesYear() = 0;
 };
 
 // Creates objects of this library: a top object with its six sub-objects, or a single sub-object
