@@ -191,7 +191,9 @@ Currency CalcChildCr(const YearParams& p, iTop& top) {
       reduction = Dollars(steps * 50);
     }
     if (reduction >= credit) return kZero;
-    return MinOrMax(credit - reduction, top.incTax, false).Rounded();
+    // At most the tax it is credited against: the regular tax or the minimum tax, whichever
+    // governs.
+    return MinOrMax(credit - reduction, top.regAndAmtTax, false).Rounded();
   });
 }
 

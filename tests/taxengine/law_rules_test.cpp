@@ -50,7 +50,21 @@ INSTANTIATE_TEST_SUITE_P(
                  {"oAMT.ItemDed", 3000, 0},
                  {"oAMT.TaxInc", 97000, 100000},
                  {"oAMT.TentativeAMT", 14755, 15535},
-                 {"IncTax", 20211, 20211}}}),
+                 {"IncTax", 20211, 20211}}},
+        // 2005 joint, two children, wages 100,000 and state tax of 70,000: regular tax on
+        // 17,200 is 1,850, the minimum tax 26% of 100,000 - 58,000 = 10,920 governs, and the
+        // credit of 2,000 is limited by that, not by the regular tax.
+        LawCase{"child credit limit",
+                2005,
+                2,
+                4,
+                {{"oInc.WageSp1", "100000"},
+                 {"oItem.SITPd", "70000"},
+                 {"oTaxCr.NumOfChildCrChildren", "2"}},
+                {{"IncTax", 1850, 1850},
+                 {"RegAndAmtTax", 10920, 10920},
+                 {"oTaxCr.ChildCr", 1850, 2000},
+                 {"TotTax", 9070, 8920}}}),
     [](const ::testing::TestParamInfo<LawCase>& info) {
       std::string name;
       for (const char* c = info.param.rule; *c; ++c) {
