@@ -85,7 +85,10 @@ Currency LimitIRADed4Spouse(const YearParams& p, bool secondSpouse, iTop& top) {
 Currency ItemDedPhaseOut(const YearParams& p, iTop& top) {
   return YearTrap(p.year, "ItemDedPhaseOut", true, [&] {
     ItemDed& item = *top.item;
-    Currency ceiling = ((item.totGross - item.medDed) * K(0.8)).Rounded();
+    // At most 80% of the deductions the reduction applies to: medical, investment interest
+    // and casualty losses are reduced by nothing.
+    Currency base = item.totGross - item.medDed - item.invIntDed - item.casualtyDed;
+    Currency ceiling = base > kZero ? (base * K(0.8)).Rounded() : kZero;
     Currency threshold =
         top.filingStatus == fl_mar_sep ? p.itemPhaseOutThresholdSep : p.itemPhaseOutThreshold;
     Currency reduction;

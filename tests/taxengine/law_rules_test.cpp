@@ -64,7 +64,18 @@ INSTANTIATE_TEST_SUITE_P(
                 {{"IncTax", 1850, 1850},
                  {"RegAndAmtTax", 10920, 10920},
                  {"oTaxCr.ChildCr", 1850, 2000},
-                 {"TotTax", 9070, 8920}}}),
+                 {"TotTax", 9070, 8920}}},
+        // 2005 single, wages 545,950, state tax 10,000 and investment interest 40,000: 3% of
+        // 400,000 over the threshold is 12,000, more than 80% of the state tax alone.
+        LawCase{
+            "limitation ceiling",
+            2005,
+            1,
+            1,
+            {{"oInc.WageSp1", "545950"}, {"oItem.SITPd", "10000"}, {"oItem.InvIntDed", "40000"}},
+            {{"oItem.TotReduction", 12000, 8000},
+             {"oItem.TotNet", 38000, 42000},
+             {"TaxInc", 507950, 503950}}}),
     [](const ::testing::TestParamInfo<LawCase>& info) {
       std::string name;
       for (const char* c = info.param.rule; *c; ++c) {
