@@ -37,7 +37,8 @@ struct YearParams {
   std::array<Currency, 5> exemptionPhaseOutThreshold;
   Currency itemPhaseOutThreshold;     // every status but 3
   Currency itemPhaseOutThresholdSep;  // status 3
-  Currency iraEndOther;               // status 1, 3, 4
+  Currency iraEndOther;               // status 1, 4
+  Currency iraEndSeparate;            // status 3: the range starts at 0
   Currency iraEndJointCovered;        // status 2 and 5, the spouse limited is covered
   Currency iraEndJointOtherCovered;   // status 2, only the other spouse is covered
   Currency iraMaxContribution;

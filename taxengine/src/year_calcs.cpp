@@ -29,6 +29,8 @@ Currency LimitIRADed4Spouse(const YearParams& p, bool secondSpouse, iTop& top) {
     Currency end;
     if (status == fl_joint || status == fl_qual_widow) {
       end = flag ? p.iraEndJointCovered : p.iraEndJointOtherCovered;
+    } else if (status == fl_mar_sep) {
+      end = p.iraEndSeparate;
     } else {
       end = p.iraEndOther;
     }

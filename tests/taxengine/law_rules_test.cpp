@@ -75,7 +75,17 @@ INSTANTIATE_TEST_SUITE_P(
             {{"oInc.WageSp1", "545950"}, {"oItem.SITPd", "10000"}, {"oItem.InvIntDed", "40000"}},
             {{"oItem.TotReduction", 12000, 8000},
              {"oItem.TotNet", 38000, 42000},
-             {"TaxInc", 507950, 503950}}}),
+             {"TaxInc", 507950, 503950}}},
+        // 2005 separate return, covered by a plan, wages 6,000 and a contribution of 3,000:
+        // the range runs from 0 to 10,000, so 4,000 x 4,000 / 10,000 is deductible.
+        LawCase{"separate IRA range",
+                2005,
+                3,
+                1,
+                {{"oInc.WageSp1", "6000"},
+                 {"oAdj2Inc.IRAContribSP1", "3000"},
+                 {"oAdj2Inc.IsSp1InRetPlan", "True"}},
+                {{"oAdj2Inc.IRADedSp1", 3000, 1600}, {"AGI", 3000, 4400}}}),
     [](const ::testing::TestParamInfo<LawCase>& info) {
       std::string name;
       for (const char* c = info.param.rule; *c; ++c) {
