@@ -16,14 +16,18 @@ Currency CalcAMT(iTop& top) {
     const YearParams* p = ParamsFor(YearOf(top));
     amt.agi = top.agi;
     r.agi = amt.agi;
-    Currency floorShare = p ? p->amtMedicalFloor : K(0.1);
-    r.medDed = SubtractNotZero((r.agi * floorShare).Rounded(), item.medPmts).Rounded();
+    // A filer who takes the standard deduction has no itemized deductions for the minimum tax
+    // either.
+    if (item.itemizing) {
+      Currency floorShare = p ? p->amtMedicalFloor : K(0.1);
+      r.medDed = SubtractNotZero((r.agi * floorShare).Rounded(), item.medPmts).Rounded();
+      r.mortgInt = item.homeMortIntReg;
+      r.casualty = item.casualtyDed;
+      r.charity = item.charDed;
+    }
     amt.medDed = r.medDed;
-    r.mortgInt = item.homeMortIntReg;
     amt.mortgIntDed = r.mortgInt;
-    r.casualty = item.casualtyDed;
     amt.casualtyDed = r.casualty;
-    r.charity = item.charDed;
     amt.charDed = r.charity;
     r.itemTotal = r.medDed + r.mortgInt + r.casualty + r.charity;
     amt.itemDed = r.itemTotal;

@@ -106,7 +106,8 @@ struct YearParams {
   PerStatus childCreditIncreaseMaxReduction;
 
   Currency iraMaxContribution;
-  Currency iraEndOther;              // status 1, 3, 4
+  Currency iraEndOther;              // status 1, 4
+  Currency iraEndSeparate;           // status 3: the range starts at 0
   Currency iraEndJointCovered;       // status 2 and 5, the spouse limited is covered
   Currency iraEndJointOtherCovered;  // status 2, only the other spouse is covered
   Currency iraWidthJointCovered;     // width of the range that ends at iraEndJointCovered

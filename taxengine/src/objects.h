@@ -132,7 +132,8 @@ class ItemDed final : public _ItemDed {
   // Results.
   Currency exemptionDedNet, exemptionDedPhaseOut, exemptionDedGross, stdDed, totNet, totReduction,
       totGross, miscDed, intDed, taxDed, medDed;
-  bool itemizing = false;  // set by the driver, read by nobody
+  bool itemizing =
+      false;  // set by the driver; the minimum tax allows itemized deductions only then
   EditFlags flags;
 
   std::string ExemptionDedNet() override;

@@ -31,6 +31,8 @@ Currency LimitIRADed4Spouse(const YearParams& p, bool secondSpouse, iTop& top) {
     if (status == fl_joint || status == fl_qual_widow) {
       end = flag ? p.iraEndJointCovered : p.iraEndJointOtherCovered;
       if (flag) width = p.iraWidthJointCovered;
+    } else if (status == fl_mar_sep) {
+      end = p.iraEndSeparate;
     } else {
       end = p.iraEndOther;
     }
@@ -87,12 +89,15 @@ Currency LimitIRADed4Spouse(const YearParams& p, bool secondSpouse, iTop& top) {
 Currency ItemDedPhaseOut(const YearParams& p, iTop& top) {
   return YearTrap(p.year, "ItemDedPhaseOut", true, [&] {
     ItemDed& item = *top.item;
-    Currency ceiling = ((item.totGross - item.medDed) * K(0.8)).Rounded();
     if (p.itemLimitation == ItemLimitation::kNone) {
       item.totReduction = kZero;
       return kZero;
     }
     Currency threshold = p.itemLimitationStart[StatusIndex(top)];
+    // At most 80% of the deductions the reduction applies to: medical, investment interest
+    // and casualty losses are reduced by nothing.
+    Currency base = item.totGross - item.medDed - item.invIntDed - item.casualtyDed;
+    Currency ceiling = base > kZero ? (base * K(0.8)).Rounded() : kZero;
     Currency reduction;
     if (top.agi > threshold) {
       reduction = ((top.agi - threshold) * K(0.03)).Rounded();
@@ -195,7 +200,9 @@ Currency CalcChildCr(const YearParams& p, iTop& top) {
       reduction = Dollars(steps * 50);
     }
     if (reduction >= credit) return kZero;
-    return MinOrMax(credit - reduction, top.incTax, false).Rounded();
+    // At most the tax it is credited against: the regular tax or the minimum tax, whichever
+    // governs.
+    return MinOrMax(credit - reduction, top.regAndAmtTax, false).Rounded();
   });
 }
 

@@ -252,10 +252,11 @@ YearParams Read(int year, const std::string& path) {
 
   p.iraMaxContribution = r.Amount("IraLimit");
   auto ends = r.Value("IraRangeEnd");
-  if (ends.size() != 3) r.Fail("IraRangeEnd", "needs three amounts");
+  if (ends.size() != 4) r.Fail("IraRangeEnd", "needs four amounts");
   p.iraEndOther = r.Number("IraRangeEnd", ends[0]);
-  p.iraEndJointCovered = r.Number("IraRangeEnd", ends[1]);
-  p.iraEndJointOtherCovered = r.Number("IraRangeEnd", ends[2]);
+  p.iraEndSeparate = r.Number("IraRangeEnd", ends[1]);
+  p.iraEndJointCovered = r.Number("IraRangeEnd", ends[2]);
+  p.iraEndJointOtherCovered = r.Number("IraRangeEnd", ends[3]);
   p.iraWidthJointCovered = r.Amount("IraCoveredSpouseRangeWidth");
   if (p.iraWidthJointCovered <= Currency()) {
     r.Fail("IraCoveredSpouseRangeWidth", "must be above 0");
