@@ -23,7 +23,7 @@ Currency CalcAMT(iTop& top) {
       r.medDed = SubtractNotZero((r.agi * floorShare).Rounded(), item.medPmts).Rounded();
       r.mortgInt = item.homeMortIntReg;
       r.casualty = item.casualtyDed;
-      r.charity = item.charDed;
+      r.charity = item.charDedAllowed;
     }
     amt.medDed = r.medDed;
     amt.mortgIntDed = r.mortgInt;

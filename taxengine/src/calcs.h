@@ -219,7 +219,17 @@ Currency CalcExemptionDedGross(const YearParams& p, iTop& top);
 Currency CalcExemptionDedPhaseOut(const YearParams& p, iTop& top);
 // The capital-gain worksheet of the years whose dividends are taxed at the capital-gain rates.
 Currency GetSchedDTax(const YearParams& p, iTop& top);
+// The self-employment tax of a spouse before rounding: net earnings (0 below 400) and the social
+// security and Medicare parts.
+struct SeParts {
+  Currency net, socialSecurity, medicare;
+};
+SeParts SETaxParts(const YearParams& p, const iTop& top, int spouse);
 Currency CalcSETax(const YearParams& p, iTop& top, int spouse);
+// The deduction for one half (or the year's share) of the self-employment taxes.
+Currency SETaxDeduction(const YearParams& p, iTop& top);
+// The additional Medicare tax on wages and self-employment earnings over the threshold.
+Currency CalcAddlMedicare(const YearParams& p, iTop& top);
 Currency CalcChildCr(const YearParams& p, iTop& top);
 Currency CalcFica(const YearParams& p, Currency wages);
 Currency CalcAMTExemption(const YearParams& p, iTop& top, AmtRecord& record);

@@ -1,5 +1,5 @@
-// Itemized deductions with their floors and overall reduction, the standard deduction, and the
-// deduction for exemptions with its phase-out.
+// Itemized deductions with their floors, caps and overall reduction, the standard deduction, and
+// the deduction for exemptions (or the senior deduction) with its phase-out.
 #include "calcs.h"
 
 namespace fennick::ItemDedCalcs {
@@ -7,19 +7,37 @@ namespace fennick::ItemDedCalcs {
 Currency ItemDedCalc(iTop& top) {
   return Describe("ItemDedCalcs.ItemDedCalc", [&] {
     ItemDed& item = *top.item;
-    Currency medical = CalcMedDed(top);
-    item.taxDed = item.sitPd + item.otherTaxes;
-    item.intDed = item.homeMortIntReg + item.homeMortIntAmt + item.invIntDed + item.otherIntDed;
-    Currency misc = CalcMiscItemDed(top);
-    item.totGross = medical + item.taxDed + item.intDed + item.charDed + item.casualtyDed + misc;
-    Currency reduction = ItemDedPhaseOut(top);
-    item.totNet = item.totGross - reduction;
-
+    const YearParams* p = ParamsFor(YearOf(top));
+    // The exemptions (or the senior deduction) depend on AGI alone; the 2/37 limitation needs
+    // them.
     item.exemptionDedGross = CalcExemptionDedGross(top);
     Currency phaseOut = CalcExemptionDedPhaseOut(top);
     if (phaseOut > item.exemptionDedGross) phaseOut = item.exemptionDedGross;
     item.exemptionDedPhaseOut = phaseOut;
     item.exemptionDedNet = item.exemptionDedGross - phaseOut;
+
+    Currency medical = CalcMedDed(top);
+    item.taxDed = item.sitPd + item.otherTaxes;
+    if (p && p->hasTaxCap) {
+      std::size_t s = StatusIndex(top);
+      Currency cap = p->taxCap[s];
+      if (p->hasTaxCapPhaseDown && top.agi > p->taxCapPhaseDownStart[s]) {
+        cap -= ((top.agi - p->taxCapPhaseDownStart[s]) * p->taxCapPhaseDownRate).Rounded();
+        if (cap < p->taxCapFloor[s]) cap = p->taxCapFloor[s];
+      }
+      if (item.taxDed > cap) item.taxDed = cap;
+    }
+    item.intDed = item.homeMortIntReg + item.homeMortIntAmt + item.invIntDed + item.otherIntDed;
+    Currency misc = CalcMiscItemDed(top);
+    item.charDedAllowed = item.charDed;
+    if (p && p->charityFloor > Currency()) {
+      Currency floor = top.agi * p->charityFloor;
+      item.charDedAllowed = item.charDed > floor ? (item.charDed - floor).Rounded() : Currency();
+    }
+    item.totGross =
+        medical + item.taxDed + item.intDed + item.charDedAllowed + item.casualtyDed + misc;
+    Currency reduction = ItemDedPhaseOut(top);
+    item.totNet = item.totGross - reduction;
     return item.totNet;
   });
 }

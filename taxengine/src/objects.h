@@ -132,6 +132,7 @@ class ItemDed final : public _ItemDed {
   // Results.
   Currency exemptionDedNet, exemptionDedPhaseOut, exemptionDedGross, stdDed, totNet, totReduction,
       totGross, miscDed, intDed, taxDed, medDed;
+  Currency charDedAllowed;  // result
   bool itemizing =
       false;  // set by the driver; the minimum tax allows itemized deductions only then
   EditFlags flags;
@@ -174,12 +175,13 @@ class ItemDed final : public _ItemDed {
   void IsCalculated(bool value) override { flags.calculated = value; }
   bool IsDirty() override { return flags.dirty; }
   void IsDirty(bool value) override { flags.dirty = value; }
+  std::string CharDedAllowed() override;
 };
 
 class iOtherTaxes final : public _iOtherTaxes {
  public:
-  Currency otherTaxes;                            // input
-  Currency ficaSp1, ficaSp2, seTaxSp1, seTaxSp2;  // results
+  Currency otherTaxes;                                          // input
+  Currency ficaSp1, ficaSp2, seTaxSp1, seTaxSp2, addlMedicare;  // results
   EditFlags flags;
 
   std::string CalcFicaMethod(std::string_view vsWages, std::int16_t vnYear) override;
@@ -196,6 +198,7 @@ class iOtherTaxes final : public _iOtherTaxes {
   std::string SETaxSp2() override;
   std::string OtherTaxes() override;
   void OtherTaxes(std::string_view value) override;
+  std::string AddlMedicare() override;
 };
 
 class iAMT final : public _iAMT {

@@ -18,6 +18,24 @@ Currency Times(Currency amount, std::int64_t count) {
   return amount * Currency::FromUnits(count);
 }
 
+// a / d held at four decimals, halves to even (d above 0).
+Currency DividedBy(Currency a, Currency d) {
+  std::int64_t scaled;
+  if (__builtin_mul_overflow(a.raw(), Currency::kScale, &scaled)) {
+    return Currency::FromDouble(a.ToDouble() / d.ToDouble());  // beyond any tax amount
+  }
+  std::int64_t q = scaled / d.raw(), r = scaled % d.raw();
+  std::int64_t twice = 2 * (r < 0 ? -r : r);
+  if (twice > d.raw() || (twice == d.raw() && q % 2 != 0)) q += scaled < 0 ? -1 : 1;
+  return Currency::FromRaw(q);
+}
+
+// Whole steps of `step` dollars in `over`, a part step counting as one.
+std::int64_t StepsOf(Currency over, std::int64_t step) {
+  std::int64_t dollars = over.Rounded().raw() / Currency::kScale;
+  return dollars / step + (dollars % step != 0 ? 1 : 0);
+}
+
 }  // namespace
 
 Currency LimitIRADed4Spouse(const YearParams& p, bool secondSpouse, iTop& top) {
@@ -94,14 +112,25 @@ Currency ItemDedPhaseOut(const YearParams& p, iTop& top) {
       return kZero;
     }
     Currency threshold = p.itemLimitationStart[StatusIndex(top)];
+    Currency reduction;
+    if (p.itemLimitation == ItemLimitation::kTwoThirtySevenths) {
+      // 2/37 of the deductions, or of the income over the start of the top bracket when that is
+      // less; the income is after the senior deduction, figured before.
+      Currency over = SubtractNotZero(threshold, top.agi - item.exemptionDedNet);
+      Currency reduced = MinOrMax(item.totGross, over, false);
+      if (reduced < kZero) reduced = kZero;
+      reduction = DividedBy(reduced * Dollars(2), Dollars(37)).Rounded();
+      item.totReduction = reduction;
+      return reduction;
+    }
     // At most 80% of the deductions the reduction applies to: medical, investment interest
     // and casualty losses are reduced by nothing.
     Currency base = item.totGross - item.medDed - item.invIntDed - item.casualtyDed;
     Currency ceiling = base > kZero ? (base * K(0.8)).Rounded() : kZero;
-    Currency reduction;
     if (top.agi > threshold) {
       reduction = ((top.agi - threshold) * K(0.03)).Rounded();
       if (reduction > ceiling) reduction = ceiling;
+      reduction = DividedBy(reduction, p.itemLimitationDivisor).Rounded();
     }
     item.totReduction = reduction;
     return reduction.Rounded();
@@ -119,23 +148,52 @@ Currency StdDed(const YearParams& p, iTop& top) {
   });
 }
 
+namespace {
+
+// The spouses 65 or older who get the senior deduction: none on a separate return.
+int SeniorSpouses(const YearParams& p, const iTop& top) {
+  if (p.seniorDeduction == kZero || top.filingStatus == fl_mar_sep) return 0;
+  return int{top.isSp1Over65} + (top.filingStatus == fl_joint ? int{top.isSp2Over65} : 0);
+}
+
+}  // namespace
+
 Currency CalcExemptionDedGross(const YearParams& p, iTop& top) {
-  return YearTrap(p.year, "CalcExemptionDedGross", true,
-                  [&] { return Times(p.exemptionAmount, top.dependents).Rounded(); });
+  return YearTrap(p.year, "CalcExemptionDedGross", true, [&] {
+    return (Times(p.exemptionAmount, top.dependents) +
+            Times(p.seniorDeduction, SeniorSpouses(p, top)))
+        .Rounded();
+  });
 }
 
 Currency CalcExemptionDedPhaseOut(const YearParams& p, iTop& top) {
   return YearTrap(p.year, "CalcExemptionDedPhaseOut", true, [&] {
-    if (p.exemptionPhaseOut == ExemptionPhaseOut::kNone) return kZero;
+    // The senior deduction of each spouse falls by a share of AGI over its start.
+    Currency senior;
+    if (int spouses = SeniorSpouses(p, top); spouses > 0) {
+      Currency over = SubtractNotZero(p.seniorDeductionStart[StatusIndex(top)], top.agi);
+      senior = Times((over * p.seniorDeductionRate).Rounded(), spouses);
+    }
+    if (p.exemptionPhaseOut == ExemptionPhaseOut::kNone) return senior;
     Currency threshold = p.exemptionPhaseOutStart[StatusIndex(top)];
-    if (top.agi <= threshold) return kZero;
-    Currency gross = ItemDedCalcs::CalcExemptionDedGross(top);
+    if (top.agi <= threshold) return senior;
+    Currency gross = Times(p.exemptionAmount, top.dependents).Rounded();
     double stepSize = top.filingStatus == fl_mar_sep ? 1250.0 : 2500.0;
     Currency steps = Currency::FromDouble((top.agi - threshold).ToDouble() / stepSize);
     if (steps.HasFraction()) steps = steps.Truncated() + Dollars(1);
-    // Fifty steps phase out every exemption; more would only risk an overflow.
-    if (steps > Dollars(50)) steps = Dollars(50);
-    return (gross * steps * K(0.02)).Rounded();
+    // Fifty steps take the whole phase-out; more would only risk an overflow. A reduced
+    // phase-out then leaves a fixed amount per exemption.
+    if (steps >= Dollars(50)) {
+      if (p.exemptionPhaseOut == ExemptionPhaseOut::kReduced) {
+        return senior + gross - Times(p.exemptionNetPastEnd, top.dependents).Rounded();
+      }
+      steps = Dollars(50);
+    }
+    Currency phaseOut = gross * steps * K(0.02);
+    if (p.exemptionPhaseOut == ExemptionPhaseOut::kReduced) {
+      phaseOut = DividedBy(phaseOut, p.exemptionPhaseOutDivisor);
+    }
+    return senior + phaseOut.Rounded();
   });
 }
 
@@ -161,43 +219,115 @@ Currency GetSchedDTax(const YearParams& p, iTop& top) {
         MinOrMax(SubtractNotZero(ordinary, MinOrMax(bracketTop, taxable, false)), gain, false);
     inc.sec1h1bAmount = lower;
     Currency lowerTax = (lower * p.capGainLowerRate).Rounded();
-    Currency upperTax = ((gainTaxed - lower) * K(0.15)).Rounded();
+    // The gain above the lower rate is taxed at 15%, and from the 20% breakpoint at 20%.
+    Currency upper = SubtractNotZero(lower, gainTaxed);
+    Currency atFifteen = upper;
+    if (p.hasCapGainTopRate) {
+      Currency below = SubtractNotZero(
+          ordinary + lower, MinOrMax(p.capGainTopRateFrom[StatusIndex(top)], taxable, false));
+      atFifteen = MinOrMax(below, upper, false);
+    }
+    Currency upperTax = (atFifteen * K(0.15)).Rounded() + ((upper - atFifteen) * K(0.20)).Rounded();
     return ordinaryTax + lowerTax + upperTax;
   });
 }
 
+SeParts SETaxParts(const YearParams& p, const iTop& top, int spouse) {
+  const iInc& inc = *top.inc;
+  Currency wages, seIncome;
+  if (spouse == 0) {
+    wages = inc.wageSp1;
+    seIncome = inc.seIncSp1;
+  } else if (spouse == 1) {
+    wages = inc.wageSp2;
+    seIncome = inc.seIncSp2;
+  }
+  if (p.seHealthCutsSeEarnings) {
+    // The health insurance deduction comes off spouse 1's earnings first, the rest off spouse
+    // 2's.
+    Currency health = top.adj->seMedInsDed;
+    Currency first = inc.seIncSp1 > kZero ? MinOrMax(health, inc.seIncSp1, false) : kZero;
+    if (spouse == 0 && seIncome > kZero) seIncome -= first;
+    if (spouse == 1 && seIncome > kZero) seIncome -= MinOrMax(health - first, seIncome, false);
+  }
+  SeParts parts;
+  Currency net = seIncome;
+  if (net > kZero) net = net * K(0.9235);
+  if (net < Dollars(400)) return parts;
+  parts.net = net;
+  Currency room = SubtractNotZero(wages, p.ssWageBase);
+  parts.socialSecurity = room != kZero ? MinOrMax(net, room, false) * p.seOasdiRate : kZero;
+  parts.medicare = net * p.seMedicareRate;
+  return parts;
+}
+
 Currency CalcSETax(const YearParams& p, iTop& top, int spouse) {
   return YearTrap(p.year, "CalcSETax", false, [&] {
-    const iInc& inc = *top.inc;
-    Currency wages, seIncome;
-    if (spouse == 0) {
-      wages = inc.wageSp1;
-      seIncome = inc.seIncSp1;
-    } else if (spouse == 1) {
-      wages = inc.wageSp2;
-      seIncome = inc.seIncSp2;
+    SeParts parts = SETaxParts(p, top, spouse);
+    return (parts.socialSecurity + parts.medicare).Rounded();
+  });
+}
+
+Currency SETaxDeduction(const YearParams& p, iTop& top) {
+  return YearTrap(p.year, "SETaxDeduction", false, [&] {
+    const iOtherTaxes& other = *top.other;
+    if (p.seTaxDedMedicareShare == kZero) {
+      return ((other.seTaxSp1 + other.seTaxSp2) * p.seTaxDedOasdiShare).Rounded();
     }
-    Currency net = seIncome;
-    if (net > kZero) net = net * K(0.9235);
-    if (net < Dollars(400)) return kZero;
-    Currency room = SubtractNotZero(wages, p.ssWageBase);
-    Currency socialSecurity = room != kZero ? MinOrMax(net, room, false) * p.seOasdiRate : kZero;
-    Currency medicare = net * p.seMedicareRate;
-    return (socialSecurity + medicare).Rounded();
+    // Shares of the two parts of each spouse's tax before rounding.
+    Currency deduction;
+    for (int spouse : {0, 1}) {
+      if (spouse == 1 && top.filingStatus != fl_joint) break;
+      SeParts parts = SETaxParts(p, top, spouse);
+      deduction += parts.socialSecurity * p.seTaxDedOasdiShare;
+      deduction += parts.medicare * p.seTaxDedMedicareShare;
+    }
+    return deduction.Rounded();
+  });
+}
+
+Currency CalcAddlMedicare(const YearParams& p, iTop& top) {
+  return YearTrap(p.year, "CalcAddlMedicare", false, [&] {
+    if (p.addlMedicareRate == kZero) return kZero;
+    const iInc& inc = *top.inc;
+    Currency threshold = p.addlMedicareThreshold[StatusIndex(top)];
+    Currency wages = inc.wageSp1 + inc.wageSp2;
+    Currency earnings = SETaxParts(p, top, 0).net;
+    if (top.filingStatus == fl_joint) earnings += SETaxParts(p, top, 1).net;
+    Currency onWages = SubtractNotZero(threshold, wages) * p.addlMedicareRate;
+    Currency onEarnings =
+        SubtractNotZero(SubtractNotZero(wages, threshold), earnings) * p.addlMedicareRate;
+    return (onWages + onEarnings).Rounded();
   });
 }
 
 Currency CalcChildCr(const YearParams& p, iTop& top) {
   return YearTrap(p.childCreditLabelYear, "CalcChildCr", false, [&] {
-    Currency credit = Times(p.childCreditPerChild, top.cr->numOfChildren);
-    Currency threshold = p.childCreditStart[StatusIndex(top)];
+    int children = top.cr->numOfChildren;
+    Currency credit = Times(p.childCreditPerChild, children);
+    std::size_t s = StatusIndex(top);
+    if (p.childCreditIncrease > kZero && children > 0) {
+      // The increase per child is phased out first, from its own start.
+      Currency reduction;
+      if (top.agi > p.childCreditIncreaseStart[s]) {
+        reduction = Dollars(50 * StepsOf(top.agi - p.childCreditIncreaseStart[s], 1000));
+      }
+      reduction = MinOrMax(reduction, Times(p.childCreditIncrease, children), false);
+      reduction = MinOrMax(reduction, p.childCreditIncreaseMaxReduction[s], false);
+      credit -= reduction;
+    }
+    if (p.creditPerOtherDependent > kZero) {
+      // Exemptions claimed that are neither a filer nor a child.
+      int filers = top.filingStatus == fl_joint ? 2 : 1;
+      int others = std::max(0, top.dependents - filers - children);
+      credit += Times(p.creditPerOtherDependent, others);
+    }
+    Currency threshold = p.childCreditStart[s];
     Currency reduction;
     if (top.agi > threshold) {
       // Whole thousands over the threshold, a part thousand counting as one, $50 each. Counted
       // in 64 bits: any AGI gives a reduction, never an overflow.
-      std::int64_t over = (top.agi - threshold).Rounded().raw() / Currency::kScale;
-      std::int64_t steps = over / 1000 + (over % 1000 != 0 ? 1 : 0);
-      reduction = Dollars(steps * 50);
+      reduction = Dollars(StepsOf(top.agi - threshold, 1000) * 50);
     }
     if (reduction >= credit) return kZero;
     // At most the tax it is credited against: the regular tax or the minimum tax, whichever

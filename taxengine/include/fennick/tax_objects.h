@@ -180,6 +180,9 @@ class FENNICK_API _ItemDed {
   virtual void IsCalculated(bool value) = 0;
   virtual bool IsDirty() = 0;
   virtual void IsDirty(bool value) = 0;
+  // Charitable contributions allowed: those over the year's floor (a share of AGI), all of them
+  // in a year without one.
+  virtual std::string CharDedAllowed() = 0;
 };
 
 // Social-security and self-employment taxes, other taxes.
@@ -205,6 +208,9 @@ class FENNICK_API _iOtherTaxes {
   virtual std::string SETaxSp2() = 0;
   virtual std::string OtherTaxes() = 0;
   virtual void OtherTaxes(std::string_view value) = 0;
+  // The additional Medicare tax on wages and self-employment earnings over the threshold
+  // (part of the other taxes).
+  virtual std::string AddlMedicare() = 0;
 };
 
 // Alternative minimum tax.
