@@ -6,6 +6,24 @@ namespace fennick::AltMinTaxCalcs {
 
 using CommonTaxCalcs::SubtractNotZero;
 
+namespace {
+
+// A separate filer adds to the minimum taxable income the phase-out rate of the income beyond the
+// point where the exemption is gone, up to the exemption itself, so that a couple's two separate
+// returns lose as much exemption as their joint return would.
+Currency SeparateReturnAddBack(const YearParams& p, const iTop& top, Currency income) {
+  if (top.filingStatus != fl_mar_sep || p.amtPhaseOutRate <= Currency()) return Currency();
+  std::size_t s = StatusIndex(top);
+  Currency exemption = p.amtExemption[s];
+  Currency exemptionGone =
+      p.amtThreshold[s] + Currency::FromDouble(exemption.ToDouble() / p.amtPhaseOutRate.ToDouble());
+  if (income <= exemptionGone) return Currency();
+  Currency addBack = ((income - exemptionGone) * p.amtPhaseOutRate).Rounded();
+  return addBack < exemption ? addBack : exemption;
+}
+
+}  // namespace
+
 Currency CalcAMT(iTop& top) {
   return Keep("AltMinTaxCalcs.CalcAMT", [&] {
     iAMT& amt = *top.amtObj;
@@ -30,9 +48,11 @@ Currency CalcAMT(iTop& top) {
     r.itemTotal = r.medDed + r.mortgInt + r.casualty + r.charity;
     amt.itemDed = r.itemTotal;
     r.taxInc = r.agi - r.itemTotal;
-    amt.taxInc = r.taxInc;
 
     const YearParams* p = ParamsFor(YearOf(top));
+    amt.mfsAddBack = p ? SeparateReturnAddBack(*p, top, r.taxInc) : Currency();
+    r.taxInc += amt.mfsAddBack;
+    amt.taxInc = r.taxInc;
     if (p) r.exemption = YearCalcs::CalcAMTExemption(*p, top, r);
     amt.exemption = r.exemption;
     r.taxIncPostExemption = r.taxInc - r.exemption;

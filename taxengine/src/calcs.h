@@ -49,11 +49,12 @@ struct YearParams {
   CapGainWorksheet capGainWorksheet;
   Currency ssWageBase;
   Currency childCreditPerChild;
-  int childCreditLabelYear;  // the 2002 module names its procedure after 2001
-  std::array<Currency, 5> amtThreshold;
+  int childCreditLabelYear;              // the 2002 module names its procedure after 2001
+  std::array<Currency, 5> amtThreshold;  // where the exemption starts to phase out
   std::array<Currency, 5> amtExemption;
-  int amtExemptionYear;  // 2002 uses the 2001 procedure
-  int amtRatesYear;      // the year that names the minimum-tax rate file
+  Currency amtPhaseOutRate;  // of the minimum taxable income over the threshold
+  int amtExemptionYear;      // 2002 uses the 2001 procedure
+  int amtRatesYear;          // the year that names the minimum-tax rate file
   Currency seMedInsPercent;
 };
 

@@ -217,7 +217,7 @@ Currency CalcAMTExemption(const YearParams& p, iTop& top, AmtRecord& record) {
     Currency threshold = p.amtThreshold[s];
     Currency exemption = p.amtExemption[s];
     if (record.taxInc >= threshold) {
-      Currency reduction = ((record.taxInc - threshold) * K(0.25)).Rounded();
+      Currency reduction = ((record.taxInc - threshold) * p.amtPhaseOutRate).Rounded();
       exemption = SubtractNotZero(reduction, exemption);
     }
     record.exemption = exemption.Rounded();
