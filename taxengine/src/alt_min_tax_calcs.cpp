@@ -69,12 +69,18 @@ Currency CalcAMT(iTop& top) {
         return split->ordinaryTax + split->capGainTax;
       }
     } else if (inc.adjNetCG > Currency()) {
-      Currency ordinaryPart = SubtractNotZero(inc.adjNetCG, r.taxIncPostExemption);
-      Currency ordinaryTax = GetAmtTax(top, ordinaryPart);
-      amt.tamtAtOrdRates = ordinaryTax;
-      Currency capGainTax = p ? YearCalcs::CalcAMTCapGainTax(*p, top, r) : Currency();
-      amt.tamtAtCGRates = capGainTax;
-      return capGainTax + ordinaryTax;
+      if (p == nullptr) {
+        // A year before the first supported one has no capital-gain rates.
+        Currency ordinaryTax = GetAmtTax(top, SubtractNotZero(inc.adjNetCG, r.taxIncPostExemption));
+        amt.tamtAtOrdRates = ordinaryTax;
+        amt.tamtAtCGRates = Currency();
+        return ordinaryTax;
+      }
+      YearCalcs::AmtSplit split = YearCalcs::CalcAMTCapGainTax(*p, top, r);
+      amt.tamtAtOrdRates = split.ordinaryTax;
+      amt.tamtAtCGRates = split.capGainTax;
+      Currency withGainRates = split.ordinaryTax + split.capGainTax;
+      return withGainRates < fullTax ? withGainRates : fullTax;
     }
     amt.tamtAtOrdRates = fullTax;
     amt.tamtAtCGRates = Currency();

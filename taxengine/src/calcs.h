@@ -42,9 +42,12 @@ struct YearParams {
   Currency iraEndJointCovered;        // status 2 and 5, the spouse limited is covered
   Currency iraEndJointOtherCovered;   // status 2, only the other spouse is covered
   Currency iraMaxContribution;
-  std::array<Currency, 5> capGainBracketTop;
+  std::array<Currency, 5> capGainBracketTop;  // top of the gains taxed at the lower rate
+  Currency capGainLowerRate;
   // Whether dividends are taxed at the capital-gain rates (from 2003): the worksheet then runs on
-  // the adjusted net capital gain, else on the net capital gain, and so does the minimum tax.
+  // the adjusted net capital gain and the minimum tax splits the amount after exemption into gain
+  // and ordinary parts itself (CalcAMTCapGainTax); else the year's own worksheet runs on the net
+  // capital gain and the minimum tax taxes that gain as the year's rates did (CalcAMTCapGainSplit).
   bool dividendsAtCapGainRates;
   CapGainWorksheet capGainWorksheet;
   Currency ssWageBase;
@@ -165,14 +168,16 @@ Currency CalcSETax(const YearParams& p, iTop& top, int spouse);
 Currency CalcChildCr(const YearParams& p, iTop& top);
 Currency CalcFica(const YearParams& p, Currency wages);
 Currency CalcAMTExemption(const YearParams& p, iTop& top, AmtRecord& record);
-// Minimum tax on the adjusted net capital gain, when dividends are taxed at the capital-gain
-// rates.
-Currency CalcAMTCapGainTax(const YearParams& p, iTop& top, AmtRecord& record);
-// Minimum tax on the net capital gain, when dividends are ordinary income: fills the two parts
-// and returns the tentative minimum tax, or nothing when there is no gain.
+// The minimum tax in two parts: at the minimum-tax rates and at the capital-gain rates.
 struct AmtSplit {
   Currency ordinaryTax, capGainTax;
 };
+// Minimum tax with an adjusted net capital gain, when dividends are taxed at the capital-gain
+// rates. The tentative minimum tax is the smaller of the two parts together and the table tax on
+// the whole amount after exemption.
+AmtSplit CalcAMTCapGainTax(const YearParams& p, iTop& top, const AmtRecord& record);
+// Minimum tax on the net capital gain, when dividends are ordinary income: fills the two parts,
+// whose sum is the tentative minimum tax, or nothing when there is no gain.
 std::optional<AmtSplit> CalcAMTCapGainSplit(const YearParams& p, iTop& top,
                                             const AmtRecord& record);
 }  // namespace YearCalcs
