@@ -189,6 +189,9 @@ void PrintReport(fennick::_iTop& top, int column, std::ostream& out) {
   r.Blank();
   r.Heading("Tax");
   r.Line("Regular tax", "IncTax");
+  if (top.FilingStatus() == fennick::fl_mar_sep) {
+    r.Line("Minimum-tax add-back, separate return", "oAMT.MFSAddBack");
+  }
   r.Line("Tentative minimum tax", "oAMT.TentativeAMT");
   r.Line("Alternative minimum tax", "oAMT.AMT");
   r.Line("Regular or minimum tax", "RegAndAmtTax", 0);

@@ -6,6 +6,25 @@ namespace fennick::AltMinTaxCalcs {
 
 using CommonTaxCalcs::SubtractNotZero;
 
+namespace {
+
+// A separate filer adds to the minimum taxable income the phase-out rate of the income beyond the
+// point where the exemption is gone, up to the exemption itself, so that a couple's two separate
+// returns lose as much exemption as their joint return would.
+Currency SeparateReturnAddBack(const YearParams& p, const iTop& top, Currency income) {
+  if (top.filingStatus != fl_mar_sep || p.amtPhaseOutRate <= Currency()) return Currency();
+  std::size_t s = StatusIndex(top);
+  Currency exemption = p.amtExemption[s];
+  Currency exemptionGone =
+      p.amtPhaseOutStart[s] +
+      Currency::FromDouble(exemption.ToDouble() / p.amtPhaseOutRate.ToDouble());
+  if (income <= exemptionGone) return Currency();
+  Currency addBack = ((income - exemptionGone) * p.amtPhaseOutRate).Rounded();
+  return addBack < exemption ? addBack : exemption;
+}
+
+}  // namespace
+
 Currency CalcAMT(iTop& top) {
   return Keep("AltMinTaxCalcs.CalcAMT", [&] {
     iAMT& amt = *top.amtObj;
@@ -32,8 +51,10 @@ Currency CalcAMT(iTop& top) {
     r.itemTotal = r.medDed + r.mortgInt + r.casualty + r.charity;
     amt.itemDed = r.itemTotal;
     r.taxInc = r.agi - r.itemTotal;
-    amt.taxInc = r.taxInc;
 
+    amt.mfsAddBack = p ? SeparateReturnAddBack(*p, top, r.taxInc) : Currency();
+    r.taxInc += amt.mfsAddBack;
+    amt.taxInc = r.taxInc;
     if (p) r.exemption = YearCalcs::CalcAMTExemption(*p, top, r);
     amt.exemption = r.exemption;
     r.taxIncPostExemption = r.taxInc - r.exemption;
@@ -50,12 +71,18 @@ Currency CalcAMT(iTop& top) {
         return split->ordinaryTax + split->capGainTax;
       }
     } else if (inc.adjNetCG > Currency()) {
-      Currency ordinaryPart = SubtractNotZero(inc.adjNetCG, r.taxIncPostExemption);
-      Currency ordinaryTax = GetAmtTax(top, ordinaryPart);
-      amt.tamtAtOrdRates = ordinaryTax;
-      Currency capGainTax = p ? YearCalcs::CalcAMTCapGainTax(*p, top, r) : Currency();
-      amt.tamtAtCGRates = capGainTax;
-      return capGainTax + ordinaryTax;
+      if (p == nullptr) {
+        // A year before the first supported one has no capital-gain rates.
+        Currency ordinaryTax = GetAmtTax(top, SubtractNotZero(inc.adjNetCG, r.taxIncPostExemption));
+        amt.tamtAtOrdRates = ordinaryTax;
+        amt.tamtAtCGRates = Currency();
+        return ordinaryTax;
+      }
+      YearCalcs::AmtSplit split = YearCalcs::CalcAMTCapGainTax(*p, top, r);
+      amt.tamtAtOrdRates = split.ordinaryTax;
+      amt.tamtAtCGRates = split.capGainTax;
+      Currency withGainRates = split.ordinaryTax + split.capGainTax;
+      return withGainRates < fullTax ? withGainRates : fullTax;
     }
     amt.tamtAtOrdRates = fullTax;
     amt.tamtAtCGRates = Currency();

@@ -78,7 +78,9 @@ struct YearParams {
 
   CapGainWorksheet capGainWorksheet;
   // Whether dividends are taxed at the capital-gain rates (from 2003): the worksheet then runs on
-  // the adjusted net capital gain, else on the net capital gain, and so does the minimum tax.
+  // the adjusted net capital gain and the minimum tax splits the amount after exemption into gain
+  // and ordinary parts itself (CalcAMTCapGainTax); else the year's own worksheet runs on the net
+  // capital gain and the minimum tax taxes that gain as the year's rates did (CalcAMTCapGainSplit).
   bool dividendsAtCapGainRates;
   Currency capGainLowerRate;
   PerStatus capGainBracketTop;  // the top of the lower rate
@@ -233,14 +235,16 @@ Currency CalcAddlMedicare(const YearParams& p, iTop& top);
 Currency CalcChildCr(const YearParams& p, iTop& top);
 Currency CalcFica(const YearParams& p, Currency wages);
 Currency CalcAMTExemption(const YearParams& p, iTop& top, AmtRecord& record);
-// Minimum tax on the adjusted net capital gain, when dividends are taxed at the capital-gain
-// rates.
-Currency CalcAMTCapGainTax(const YearParams& p, iTop& top, AmtRecord& record);
-// Minimum tax on the net capital gain, when dividends are ordinary income: fills the two parts
-// and returns the tentative minimum tax, or nothing when there is no gain.
+// The minimum tax in two parts: at the minimum-tax rates and at the capital-gain rates.
 struct AmtSplit {
   Currency ordinaryTax, capGainTax;
 };
+// Minimum tax with an adjusted net capital gain, when dividends are taxed at the capital-gain
+// rates. The tentative minimum tax is the smaller of the two parts together and the table tax on
+// the whole amount after exemption.
+AmtSplit CalcAMTCapGainTax(const YearParams& p, iTop& top, const AmtRecord& record);
+// Minimum tax on the net capital gain, when dividends are ordinary income: fills the two parts,
+// whose sum is the tentative minimum tax, or nothing when there is no gain.
 std::optional<AmtSplit> CalcAMTCapGainSplit(const YearParams& p, iTop& top,
                                             const AmtRecord& record);
 }  // namespace YearCalcs

@@ -232,6 +232,7 @@ AMOUNT_RESULT(iAMT, CasualtyDed, casualtyDed)
 AMOUNT_RESULT(iAMT, MortgIntDed, mortgIntDed)
 AMOUNT_RESULT(iAMT, MedDed, medDed)
 AMOUNT_RESULT(iAMT, AGI, agi)
+AMOUNT_RESULT(iAMT, MFSAddBack, mfsAddBack)
 
 // ---- iTop -----------------------------------------------------------------------------------
 

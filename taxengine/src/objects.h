@@ -204,7 +204,7 @@ class iOtherTaxes final : public _iOtherTaxes {
 class iAMT final : public _iAMT {
  public:
   Currency amt, regularTax, tentativeAMT, tamtAtCGRates, tamtAtOrdRates, taxIncPostExemption,
-      exemption, taxInc, itemDed, charDed, casualtyDed, mortgIntDed, medDed, agi;
+      exemption, taxInc, itemDed, charDed, casualtyDed, mortgIntDed, medDed, agi, mfsAddBack;
   EditFlags flags;
 
   std::string AMT() override;
@@ -226,6 +226,7 @@ class iAMT final : public _iAMT {
   void IsCalculated(bool value) override { flags.calculated = value; }
   bool IsDirty() override { return flags.dirty; }
   void IsDirty(bool value) override { flags.dirty = value; }
+  std::string MFSAddBack() override;
 };
 
 class iTop final : public _iTop {

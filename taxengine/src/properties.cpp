@@ -92,6 +92,7 @@ constexpr Property kProperties[] = {
     {SUB_RO(oAMT, TAMTAtCGRates), kResult},
     {SUB_RO(oAMT, TentativeAMT), kResult},
     {SUB_RO(oAMT, AMT), kResult},
+    {SUB_RO(oAMT, MFSAddBack), kResult},
 
     // The stored properties, in file order. The version is written but not read back.
     {RO(Version), kText, "Version"},

@@ -359,16 +359,34 @@ Currency CalcAMTExemption(const YearParams& p, iTop& top, AmtRecord& record) {
   });
 }
 
-Currency CalcAMTCapGainTax(const YearParams& p, iTop& top, AmtRecord& record) {
+AmtSplit CalcAMTCapGainTax(const YearParams& p, iTop& top, const AmtRecord& record) {
   return YearTrap(p.year, "CalcAMTCapGainTax", false, [&] {
-    const iInc& inc = *top.inc;
-    Currency taxable = record.taxIncPostExemption;
-    // The part at 5% is at most the amount after exemption; the part at 15% is the rest of the
-    // adjusted net capital gain, again at most that amount.
-    Currency lower = MinOrMax(inc.sec1h1bAmount, taxable, false);
-    if (lower < kZero) lower = kZero;
-    Currency upper = SubtractNotZero(lower, MinOrMax(inc.adjNetCG, taxable, false));
-    return (lower * p.capGainLowerRate).Rounded() + (upper * K(0.15)).Rounded();
+    Currency amount = record.taxIncPostExemption;
+    AmtSplit split;
+    if (amount <= kZero) {
+      split.ordinaryTax = AltMinTaxCalcs::GetAmtTax(top, amount);
+      return split;
+    }
+    // The gain within the amount after exemption is taxed at the capital-gain rates, the rest at
+    // the minimum-tax rates. The lower rate reaches as far as it does on the regular return: up
+    // to the bracket top less the ordinary part of taxable income.
+    Currency gain = top.inc->adjNetCG;
+    Currency gainTaxed = MinOrMax(amount, gain, false);
+    split.ordinaryTax = AltMinTaxCalcs::GetAmtTax(top, amount - gainTaxed);
+    Currency ordinaryIncome = SubtractNotZero(gain, top.taxInc);
+    Currency lowerRoom = SubtractNotZero(ordinaryIncome, p.capGainBracketTop[StatusIndex(top)]);
+    Currency lower = MinOrMax(lowerRoom, gainTaxed, false);
+    // From the 20% breakpoint the gain is taxed at 20%, as on the regular return.
+    Currency upper = gainTaxed - lower;
+    Currency atFifteen = upper;
+    if (p.hasCapGainTopRate) {
+      Currency room =
+          SubtractNotZero(lowerRoom + ordinaryIncome, p.capGainTopRateFrom[StatusIndex(top)]);
+      atFifteen = MinOrMax(upper, room, false);
+    }
+    split.capGainTax = (lower * p.capGainLowerRate).Rounded() + (atFifteen * K(0.15)).Rounded() +
+                       ((upper - atFifteen) * K(0.20)).Rounded();
+    return split;
   });
 }
 
@@ -385,7 +403,8 @@ std::optional<AmtSplit> CalcAMTCapGainSplit(const YearParams& p, iTop& top,
     split.ordinaryTax = AltMinTaxCalcs::GetAmtTax(top, ordinaryPart);
     Currency room = SubtractNotZero(ordinaryPart, p.capGainBracketTop[StatusIndex(top)]);
     Currency atTen = MinOrMax(gain, room, false);
-    split.capGainTax = (atTen * K(0.10)).Rounded() + ((gain - atTen) * K(0.20)).Rounded();
+    split.capGainTax =
+        (atTen * p.capGainLowerRate).Rounded() + ((gain - atTen) * K(0.20)).Rounded();
     return split;
   });
 }

@@ -72,6 +72,23 @@ TEST(CommandLine, ColumnsOfTheExampleFile) {
   EXPECT_NE(run.out.find("\"oInc.AdjNetCG\": \"25,000\""), std::string::npos) << run.out;
 }
 
+TEST(CommandLine, SeparateReturnShowsTheMinimumTaxAddBack) {
+  TempDir dir;
+  std::string path = dir.File("separate.scn");
+  std::ofstream(path) << "[Scenario1]\nYear=2005\nDependents=1\nFiling Status=3\n"
+                         "Wages Spouse 1=250,000\nSIT Pd=30,000\n";
+  Outcome json = Fennick("--json '" + path + "'");
+  EXPECT_EQ(json.status, 0);
+  // The new result comes last, after the existing keys of the minimum-tax object.
+  EXPECT_NE(json.out.find("\"oAMT.AMT\": \"6,490\",\n  \"oAMT.MFSAddBack\": \"14,750\"\n}"),
+            std::string::npos)
+      << json.out;
+  Outcome report = Fennick("'" + path + "'");
+  EXPECT_NE(report.out.find("  Minimum-tax add-back, separate return"), std::string::npos)
+      << report.out;
+  EXPECT_NE(report.out.find(" 14,750\n  Tentative minimum tax"), std::string::npos) << report.out;
+}
+
 TEST(CommandLine, ExitStatusAndMessages) {
   struct {
     std::string args;

@@ -85,7 +85,36 @@ INSTANTIATE_TEST_SUITE_P(
                 {{"oInc.WageSp1", "6000"},
                  {"oAdj2Inc.IRAContribSP1", "3000"},
                  {"oAdj2Inc.IsSp1InRetPlan", "True"}},
-                {{"oAdj2Inc.IRADedSp1", 3000, 1600}, {"AGI", 3000, 4400}}}),
+                {{"oAdj2Inc.IRADedSp1", 3000, 1600}, {"AGI", 3000, 4400}}},
+        // 2005 separate return, wages 250,000 and state tax of 30,000. The exemption of 29,000
+        // is gone at 75,000 + 29,000 / 25% = 191,000; 25% of the 59,000 beyond is added back.
+        // Regular tax on 225,311 is 65,890.10; minimum tax 22,750 + 28% of 264,750 - 87,500.
+        LawCase{"separate minimum-tax add-back",
+                2005,
+                3,
+                1,
+                {{"oInc.WageSp1", "250000"}, {"oItem.SITPd", "30000"}},
+                {{"oAMT.MFSAddBack", 0, 14750},
+                 {"oAMT.TaxInc", 250000, 264750},
+                 {"oAMT.Exemption", 0, 0},
+                 {"oAMT.TentativeAMT", 68250, 72380},
+                 {"oAMT.AMT", 2360, 6490},
+                 {"TotTax", 68250, 72380}}},
+        // 2005 single, a long-term gain of 100,000 and state tax of 80,000. Regular: taxable
+        // 16,800, all of it gain at 5% = 840. Minimum tax on 100,000 - 40,250 = 59,750, all of
+        // it gain: 5% up to the bracket top of 29,700 (nothing of taxable income is ordinary),
+        // 15% on the other 30,050. The engine took the 5% part from the regular return (16,800).
+        LawCase{"minimum tax on gains",
+                2005,
+                1,
+                1,
+                {{"oInc.LTCG", "100000"}, {"oItem.SITPd", "80000"}},
+                {{"IncTax", 840, 840},
+                 {"oAMT.TAMTAtOrdRates", 0, 0},
+                 {"oAMT.TAMTAtCGRates", 7282, 5993},
+                 {"oAMT.TentativeAMT", 7282, 5993},
+                 {"oAMT.AMT", 6442, 5153},
+                 {"TotTax", 7282, 5993}}}),
     [](const ::testing::TestParamInfo<LawCase>& info) {
       std::string name;
       for (const char* c = info.param.rule; *c; ++c) {

@@ -237,6 +237,8 @@ class FENNICK_API _iAMT {
   virtual void IsCalculated(bool value) = 0;
   virtual bool IsDirty() = 0;
   virtual void IsDirty(bool value) = 0;
+  // Added to the minimum taxable income of a separate return (0 for any other status).
+  virtual std::string MFSAddBack() = 0;
 };
 
 // The top object: household data, the tax summary and the six sub-objects.
