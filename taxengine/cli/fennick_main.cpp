@@ -181,10 +181,15 @@ void PrintReport(fennick::_iTop& top, int column, std::ostream& out) {
   r.Line("Adjusted gross income", "AGI", 0);
   r.Blank();
   r.Heading("Deductions");
+  if (top.oItem()->CharDedAllowed() != top.oItem()->CharDed()) {
+    r.Line("Charitable contributions allowed", "oItem.CharDedAllowed");
+  }
   r.Line("Itemized deductions after reduction", "oItem.TotNet");
   r.Line("Standard deduction", "oItem.StdDed");
   r.Line("Deduction used", "ItemOrStdDed", 0);
-  r.Line("Exemptions", "ExemptionDed", 0);
+  // From 2025 there are no exemptions; the line holds the senior deduction.
+  bool senior = std::stoi(top.TablesYear()) >= 2025;
+  r.Line(senior ? "Senior deduction" : "Exemptions", "ExemptionDed", 0);
   r.Line("Taxable income", "TaxInc", 0);
   r.Blank();
   r.Heading("Tax");
@@ -197,6 +202,9 @@ void PrintReport(fennick::_iTop& top, int column, std::ostream& out) {
   r.Line("Regular or minimum tax", "RegAndAmtTax", 0);
   r.Line("Self-employment tax, spouse 1", "oOtherTaxes.SETaxSp1");
   r.Line("Self-employment tax, spouse 2", "oOtherTaxes.SETaxSp2");
+  if (top.oOtherTaxes()->AddlMedicare() != "0") {
+    r.Line("Additional Medicare tax", "oOtherTaxes.AddlMedicare");
+  }
   r.Line("Other taxes entered", "oOtherTaxes.OtherTaxes");
   r.Line("Other taxes", "OtherTax", 0);
   r.Line("Child tax credit", "oTaxCr.ChildCr");
