@@ -27,6 +27,8 @@ constexpr const char* kUsage =
     "Loads scenario COLUMN (default 1) of the scenario file FILE, calculates the tax\n"
     "projection and prints it as a one-page report, or with --json as one JSON object whose\n"
     "keys are the result property names.\n"
+    "Tax years 2001 to 2026 (one table file Ind<year>.tbl each); a later year is computed\n"
+    "with the figures of the latest year installed, and the report says so.\n"
     "  --json   print JSON instead of the report (before or after FILE)\n"
     "  --help   print this text\n"
     "Exit status: 0 done, 1 the file or scenario could not be used, 2 bad arguments.\n";
