@@ -132,8 +132,8 @@ class ItemDed final : public _ItemDed {
   // Results.
   Currency exemptionDedNet, exemptionDedPhaseOut, exemptionDedGross, stdDed, totNet, totReduction,
       totGross, miscDed, intDed, taxDed, medDed;
-  // Set by the driver; the minimum tax allows itemized deductions only to an itemizer.
-  bool itemizing = false;
+  bool itemizing =
+      false;  // set by the driver; the minimum tax allows itemized deductions only then
   EditFlags flags;
 
   std::string ExemptionDedNet() override;
