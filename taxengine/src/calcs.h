@@ -147,7 +147,8 @@ namespace CommonTaxCalcs {
 Currency SubtractNotZero(Currency a, Currency b);  // b - a, not below 0
 Currency MinOrMax(Currency a, Currency b, bool wantMaximum);
 std::string GetRateTable(std::int32_t filingStatus);
-std::string GetRateFile(int year);
+// The path of the table file of the year (kept for the years present).
+const std::string& GetRateFile(int year);
 // The folder this library was loaded from; table files are found there.
 const std::string& LibraryFolder();
 std::string InLibraryFolder(std::string_view fileName);
