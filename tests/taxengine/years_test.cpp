@@ -81,8 +81,9 @@ std::string Key(const std::string& json, const std::string& key) {
 }
 
 // A copy of the program folder gets the file of the year after the latest one, made from the
-// latest with another standard deduction, wage base and top rate; the command run there uses it
-// for that year and the year after, and the installed folder is left alone.
+// latest with another standard deduction, wage base and single schedule (one rate of 20%); the
+// command run there uses it for that year and the year after, and says so for the year after;
+// the installed folder is left alone.
 TEST(TaxYears, ANewYearFileIsUsedWithNoChangeToTheCode) {
   const fs::path program = fs::path(FENNICK_CLI).parent_path();
   const int latest = LatestYear(program);
