@@ -16,6 +16,7 @@
 #include "core/print_manager.h"
 #include "ostrand/paycheck.h"
 #include "qel/cp1252.h"
+#include "qel/text.h"
 #include "qel/textnum.h"
 
 namespace corvala {
@@ -56,9 +57,10 @@ long FileErrorNumber(int error) {
 }
 
 [[noreturn]] void FileFailure(const std::string& path, int error) {
-  throw qel::QelError(
-      FileErrorNumber(error), "Reports.AppendAllOrNothing",
-      "The report file " + path + " cannot be written: " + std::strerror(error) + ".");
+  const std::string why =
+      error == ENXIO ? "it is a pipe that no program is reading" : std::strerror(error);
+  throw qel::QelError(FileErrorNumber(error), "Reports.AppendAllOrNothing",
+                      "The report file " + path + " cannot be written: " + why + ".");
 }
 
 // The report file text of one report: the pending text and one more CR LF.
@@ -152,8 +154,16 @@ void AppendAllOrNothing(const std::string& path, const std::string& bytes) {
   }
   struct stat before {};
   bool existed = ::stat(path.c_str(), &before) == 0;
-  int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+  // Never waits on the open: a pipe that no program reads fails at once (ENXIO) instead of
+  // holding the run for ever. The writes then block as usual.
+  int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666);
   if (fd < 0) FileFailure(path, errno);
+  if (int flags = ::fcntl(fd, F_GETFL);
+      flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+    int error = errno;
+    ::close(fd);
+    FileFailure(path, error);
+  }
   struct stat opened {};
   if (::fstat(fd, &opened) != 0) {
     int error = errno;
@@ -286,13 +296,24 @@ std::optional<qel::QelError> CheckComputationInputs(ostrand::_WhBusObj& object,
                          "Tax Year is not a number: '" + year + "'");
   }
   try {
-    const double whole =
-        std::clamp(std::round(qel::ToDouble(year)), double{INT_MIN}, double{INT_MAX});
-    (void)ostrand::GetWithholdingYear(static_cast<int>(whole));
+    const double rounded = std::round(qel::ToDouble(year));
+    const bool fits = rounded >= double{INT_MIN} && rounded <= double{INT_MAX};
+    try {
+      (void)ostrand::GetWithholdingYear(fits ? static_cast<int>(rounded) : INT_MAX);
+    } catch (const std::exception&) {
+      // "No withholding tables for 2019: tables are available for 2005, 2020-2026.", with a
+      // year too large for a whole number named as the case gives it.
+      const qel::QelError error = qel::CurrentError();
+      std::string description = error.description();
+      const std::string standIn = "for " + std::to_string(INT_MAX);
+      if (std::size_t at = description.find(standIn); !fits && at != std::string::npos) {
+        description.replace(at, standIn.size(), "for " + std::string(qel::TrimBlanks(year)));
+      }
+      return qel::QelError(error.number(), source, description);
+    }
   } catch (const std::exception&) {
-    // "No withholding tables for 2019: tables are available for 2005, 2020-2026."
     const qel::QelError error = qel::CurrentError();
-    return qel::QelError(error.number(), source, error.description());
+    return qel::QelError(error.number(), source, "Tax Year " + year + ": " + error.description());
   }
   for (const Field* field : fields) {
     std::string value = (object.*(field->getter))();

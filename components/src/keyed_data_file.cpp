@@ -233,6 +233,12 @@ std::string KeyedDataFile::ReadValue(std::string_view section, std::string_view 
   return it == s->values.end() ? std::string(defaultValue) : it->second;
 }
 
+bool KeyedDataFile::HasSection(std::string_view section) const {
+  if (!read_) TakeSnapshot();
+  if (!problem_.empty()) Fail(err::kPathFileAccess, kReadSource, problem_);
+  return snapshot_ != nullptr && snapshot_->Find(section) != nullptr;
+}
+
 namespace {
 
 // Sets section/key to value in the document: replaces the key's line in the first section of that

@@ -56,8 +56,10 @@ Outcome RunProgram(const std::string& program, const std::vector<std::string>& a
     ::dup2(o, 1);
     for (const std::string& v : launch.env) ::putenv(const_cast<char*>(v.c_str()));
     for (const std::string& v : launch.unset) ::unsetenv(v.c_str());
+    // As from a shell: a write past the file-size limit signals SIGXFSZ unless the program
+    // itself ignores it.
+    ::signal(SIGXFSZ, SIG_DFL);
     if (launch.fileSizeLimit >= 0) {
-      ::signal(SIGXFSZ, SIG_IGN);  // a write past the limit fails instead of ending the run
       rlimit limit{static_cast<rlim_t>(launch.fileSizeLimit),
                    static_cast<rlim_t>(launch.fileSizeLimit)};
       ::setrlimit(RLIMIT_FSIZE, &limit);
@@ -106,9 +108,19 @@ class SilentRun : public ::testing::Test {
     fs::remove_all(dir_);
     fs::create_directories(dir_);
     // A program folder of the test's own, so its error log is the test's: the program file is
-    // copied; the libraries and tables are found where they were built.
+    // copied and its libraries linked in (the program looks for them in its own folder only);
+    // the engine finds its tables beside the library it was loaded from. Without the interactive
+    // module, an interactive launch fails.
     program_ = (dir_ / "Corvala").string();
     fs::copy_file(CORVALA_PROGRAM, program_);
+    for (const fs::directory_entry& entry :
+         fs::directory_iterator(fs::path(CORVALA_PROGRAM).parent_path())) {
+      const std::string name = entry.path().filename().string();
+      if (name.rfind("lib", 0) == 0 && name.find(".so") != std::string::npos &&
+          name.rfind("libCorvalaQt", 0) != 0) {
+        fs::create_symlink(entry.path(), dir_ / name);
+      }
+    }
     for (const char* name : kExamples) {
       fs::copy_file(fs::path(CORVALA_EXAMPLES) / (std::string(name) + ".zov"),
                     dir_ / (std::string(name) + ".zov"));
@@ -351,6 +363,72 @@ TEST_F(SilentRun, ReportFileFailuresSayWhyAndLeaveTheFileAsItWas) {
     EXPECT_EQ(r.err.find("Do you want to save"), std::string::npos) << r.err;
   }
   EXPECT_EQ(ReadFile(dir_ / "earlier.txt"), before);
+}
+
+// What the silent run refuses, each with exit status 1, a message naming the file and no report:
+// files that are no case, a link loop, a year too large for a whole number, and a pipe that no
+// program reads (which must not hold the run).
+TEST_F(SilentRun, RefusalsNameTheFileAndWriteNoReport) {
+  std::string weekly = ReadFile(dir_ / "weekly2026.zov");
+  weekly.replace(weekly.find("Tax Year=2026"), 13, "Tax Year=99999999999");
+  std::ofstream(dir_ / "year.zov", std::ios::binary) << weekly;
+  std::ofstream(dir_ / "empty.zov").close();
+  std::ofstream(dir_ / "comments.zov", std::ios::binary) << "; a case\r\n; to come\r\n";
+  std::ofstream(dir_ / "other.zov", std::ios::binary) << "[Scenario1]\r\nYear=2005\r\n";
+  fs::create_symlink("loop.zov", dir_ / "loop.zov");
+  ASSERT_EQ(::mkfifo((dir_ / "pipe.txt").c_str(), 0600), 0);
+  struct Row {
+    const char* input;
+    const char* output;
+    const char* message;
+  };
+  const char* noCase = "is not a case file: it holds none of the sections [Common]";
+  const Row rows[] = {
+      {"empty.zov", "out.txt", noCase},
+      {"comments.zov", "out.txt", noCase},
+      {"other.zov", "out.txt", noCase},
+      {"loop.zov", "out.txt", "loop.zov is a symbolic link that leads round in a loop"},
+      {"year.zov", "out.txt", "year.zov: No withholding tables for 99999999999: tables are"},
+      {"percent.zov", "pipe.txt", "pipe.txt cannot be written: it is a pipe that no program is"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.input);
+    fs::remove(dir_ / "ZOV_err.log");
+    Outcome r = Corvala({"/silent", "/input", row.input, "/output", row.output});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find(row.message), std::string::npos) << r.err;
+    EXPECT_NE(Log().find(row.message), std::string::npos) << Log();
+    EXPECT_FALSE(fs::exists(dir_ / "out.txt"));
+  }
+}
+
+// Every program turns a write past the file-size limit into an ordinary write error: a message,
+// a failing exit status and whatever roll-back the program has, never the end by SIGXFSZ.
+TEST_F(SilentRun, AFileSizeLimitIsAWriteErrorInEveryProgram) {
+  std::string payroll = "id,year,frequency,wages\n";
+  for (int i = 0; i < 200; ++i) payroll += "A" + std::to_string(i) + ",2026,weekly,1000.00\n";
+  std::ofstream(dir_ / "pay.csv", std::ios::binary) << payroll;
+  std::ofstream(dir_ / "old.csv", std::ios::binary) << "an older output\n";
+  struct Row {
+    std::string program;
+    std::vector<std::string> args;
+    int status;
+    const char* message;  // on standard error
+  };
+  const Row rows[] = {
+      {program_, {"/silent", "/input", "percent.zov", "/output", "out.txt"}, 1, "File too large"},
+      {PAYSTAVE_PROGRAM, {"pay.csv", "--output", "old.csv"}, 2, "File too large"},
+      // The report goes to standard output, a file under the same limit.
+      {FENNICK_PROGRAM, {(fs::path(CORVALA_EXAMPLES) / "joint2005.scn").string()}, 1, "output"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.program);
+    Outcome r = RunProgram(row.program, row.args, dir_, {{}, {}, false, 400});
+    EXPECT_EQ(r.status, row.status) << r.err;
+    EXPECT_NE(r.err.find(row.message), std::string::npos) << r.err;
+  }
+  EXPECT_FALSE(fs::exists(dir_ / "out.txt"));
+  EXPECT_EQ(ReadFile(dir_ / "old.csv"), "an older output\n");
 }
 
 // The error log keeps the error's source trail and description, and the right number; messages

@@ -17,6 +17,7 @@
 #include "csv.h"
 #include "output.h"
 #include "payroll.h"
+#include "qel/process.h"
 
 #ifndef PAYSTAVE_VERSION
 #error "PAYSTAVE_VERSION must be defined by the build"
@@ -102,6 +103,7 @@ int Fail(const std::string& message) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  qel::TreatFileSizeLimitAsWriteError();
   Options options;
   const int status = ParseArguments(argc, argv, options);
   if (status >= 0) return status;

@@ -61,6 +61,10 @@ class KeyedDataFile {
   // refused with error 75 naming the file and the offending line.
   std::string ReadValue(std::string_view section, std::string_view key,
                         std::string_view defaultValue) const;
+  // Whether the file holds a section of that name (of the same reading as ReadValue); a file that
+  // does not exist holds none. Refuses a file that is not a file of sections and keys as
+  // ReadValue does.
+  bool HasSection(std::string_view section) const;
 
   // Creates the file, section and key as needed, replaces an earlier value, and leaves all other
   // sections and keys as they were. The file is replaced atomically (a temporary file
