@@ -48,4 +48,60 @@ std::size_t Utf8Length(std::string_view text) {
   return count;
 }
 
+namespace {
+
+// The length of the control character at the front of `text` (1 for C0 and DEL, 2 for a C1
+// control in UTF-8), 0 when it starts with text.
+std::size_t ControlLength(std::string_view text) {
+  const auto c = static_cast<unsigned char>(text[0]);
+  if (c < 0x20 || c == 0x7F) return 1;
+  if (c == 0xC2 && text.size() > 1) {
+    const auto next = static_cast<unsigned char>(text[1]);
+    if (next >= 0x80 && next <= 0x9F) return 2;
+  }
+  return 0;
+}
+
+}  // namespace
+
+std::string ControlsToBlanks(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size();) {
+    const std::size_t n = ControlLength(text.substr(i));
+    out += n == 0 ? text[i] : ' ';
+    i += n == 0 ? 1 : n;
+  }
+  return out;
+}
+
+std::string EscapedControls(std::string_view text, std::string_view keep) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size();) {
+    const std::size_t n = ControlLength(text.substr(i));
+    const char c = text[i];
+    if (n == 0 || (n == 1 && keep.find(c) != std::string_view::npos)) {
+      out += c;
+      ++i;
+      continue;
+    }
+    if (c == '\r') {
+      out += "\\r";
+    } else if (c == '\n') {
+      out += "\\n";
+    } else if (c == '\t') {
+      out += "\\t";
+    } else {
+      const auto code = static_cast<unsigned char>(n == 1 ? c : text[i + 1]);
+      out += n == 1 ? "\\x" : "\\u00";
+      out += kHex[code >> 4];
+      out += kHex[code & 0xF];
+    }
+    i += n;
+  }
+  return out;
+}
+
 }  // namespace qel

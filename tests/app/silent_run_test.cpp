@@ -296,6 +296,46 @@ TEST_F(SilentRun, Windows1252NamesReachTheReportFileAsThemselves) {
   EXPECT_NE(report.find(std::string(60, '\x97')), std::string::npos);
 }
 
+// A report holds text only: figures of a locale whose separator the code page lacks show with
+// the no-break space, never "?", and control characters in names become blanks.
+TEST_F(SilentRun, ReportsHoldOnlyTextInEveryLocale) {
+  std::string text = ReadFile(dir_ / "percent.zov");
+  std::size_t tp = text.find("TP=");
+  text.replace(tp, text.find('\n', tp) - tp, "TP=Ann\x1b[2J\x1b]0;x\x07Lee");
+  std::size_t l2 = text.find("L2=");
+  text.replace(l2, text.find('\n', l2) - l2,
+               "L2=Pay\x0b\x0c\xc2\x9b"
+               "6nable");
+  std::ofstream(dir_ / "controls.zov", std::ios::binary) << text;
+  struct Row {
+    const char* input;
+    const char* locale;
+    const char* expected;
+  };
+  const Row rows[] = {
+      {"percent.zov", "LC_ALL=fr_FR.UTF-8",
+       "Gross Wages                                  5\xA0"
+       "000,00\r\n"},
+      {"controls.zov", "LC_ALL=C.UTF-8", "Employee: Ann [2J ]0;x Lee\r\n"},
+      {"controls.zov", "LC_ALL=C.UTF-8", "Report Line 2: Pay   6nable\r\n"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.expected);
+    fs::remove(dir_ / "out.txt");
+    Outcome r = Corvala({"/silent", "/input", row.input, "/output", "out.txt"},
+                        {{row.locale}, {}, false, -1});
+    EXPECT_EQ(r.status, 0) << r.err;
+    const std::string report = ReadFile(dir_ / "out.txt");
+    EXPECT_NE(report.find(row.expected), std::string::npos) << report;
+    EXPECT_EQ(report.find('?'), std::string::npos) << report;
+    for (char c : report) {
+      if (c != '\r' && c != '\n') {
+        EXPECT_GE(static_cast<unsigned char>(c), 0x20) << report;
+      }
+    }
+  }
+}
+
 // A computation type outside 0-2 is an error that names the key, never an empty success.
 TEST_F(SilentRun, ComputationTypeOutsideTheThreeIsAnError) {
   std::string text = ReadFile(dir_ / "percent.zov");
@@ -451,6 +491,34 @@ TEST_F(SilentRun, ErrorLogKeepsTheTrailTheDescriptionAndTheNumber) {
   EXPECT_EQ(r.err.find("sWages4Yr"), std::string::npos) << r.err;
   EXPECT_NE(Log().find("Error 6: "), std::string::npos) << Log();
   EXPECT_EQ(r.err.find("Do you want to save"), std::string::npos) << r.err;
+}
+
+// The error log is never written through a link, and a name it quotes cannot add a line to it or
+// reach the terminal as a command.
+TEST_F(SilentRun, TheErrorLogTakesNoLinkAndNoForgedLine) {
+  const std::string forged = "x\n2026-01-01 00:00:00  Qel Paystave forged\x1b[2J.zov";
+  std::ofstream(dir_ / "victim", std::ios::binary) << "someone's file\n";
+  fs::create_symlink("victim", dir_ / "ZOV_err.log");
+  Outcome r = Corvala({"/silent", "/input", "missing.zov", "/output", "out.txt"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(ReadFile(dir_ / "victim"), "someone's file\n");
+  EXPECT_NE(r.err.find("error log"), std::string::npos) << r.err;
+
+  fs::remove(dir_ / "ZOV_err.log");
+  r = Corvala({"/silent", "/input", forged, "/output", "out.txt"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err.find('\x1b'), std::string::npos) << r.err;
+  const std::string log = Log();
+  EXPECT_NE(log.find("x\\n2026-01-01 00:00:00  Qel Paystave forged\\x1b[2J.zov"), std::string::npos)
+      << log;
+  std::istringstream lines(log);
+  for (std::string line; std::getline(lines, line);) {
+    EXPECT_TRUE(line.empty() || line.rfind("  ", 0) == 0 ||
+                line.find("forged") == std::string::npos)
+        << line;
+  }
+  EXPECT_EQ(fs::status(dir_ / "ZOV_err.log").permissions() & fs::perms::others_read,
+            fs::perms::none);
 }
 
 // Runs as a user without write permission: the report file refuses with the reason, and with
