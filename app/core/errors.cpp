@@ -14,6 +14,7 @@
 #include "core/file_operations.h"
 #include "core/internal.h"
 #include "core/main_mod.h"
+#include "qel/cp1252.h"
 #include "qel/text.h"
 
 namespace corvala {
@@ -171,10 +172,10 @@ bool ErrorReporter::WriteLog(const std::string& logFile, long number,
   // control characters written out, so they can neither add a line nor command a terminal.
   std::ostringstream entry;
   entry << Now() << "  " << programTitle << ' ' << app_.state.ProgramVersionFull << '\n';
-  entry << "  Error " << number << ": " << qel::EscapedControls(description) << '\n';
+  entry << "  Error " << number << ": " << qel::EscapedControls(qel::AsUtf8(description)) << '\n';
   entry << "  Location:\n";
   for (const std::string& line : LocationLines(location)) {
-    entry << "    " << qel::EscapedControls(line) << '\n';
+    entry << "    " << qel::EscapedControls(qel::AsUtf8(line)) << '\n';
   }
   entry << '\n';
   if (logFile.empty()) {

@@ -1,5 +1,7 @@
 #include "qel/text.h"
 
+#include "qel/utf8.h"
+
 namespace qel {
 namespace {
 
@@ -76,30 +78,43 @@ std::string ControlsToBlanks(std::string_view text) {
 }
 
 std::string EscapedControls(std::string_view text, std::string_view keep) {
-  static constexpr char kHex[] = "0123456789abcdef";
+  constexpr char32_t kNotUtf8 = 0x110000;
+  constexpr char kHex[] = "0123456789ABCDEF";
+  // Fast path: plain printable ASCII, the usual id or name.
+  bool plain = true;
+  for (char c : text) plain = plain && c >= 0x20 && c < 0x7F;
+  if (plain) return std::string(text);
   std::string out;
-  out.reserve(text.size());
-  for (std::size_t i = 0; i < text.size();) {
-    const std::size_t n = ControlLength(text.substr(i));
-    const char c = text[i];
-    if (n == 0 || (n == 1 && keep.find(c) != std::string_view::npos)) {
-      out += c;
-      ++i;
+  std::size_t at = 0;  // the byte of `text` where the code point begins
+  for (char32_t cp : DecodeUtf8(text, kNotUtf8)) {
+    if (cp == kNotUtf8) {
+      const auto byte = static_cast<unsigned char>(text[at++]);
+      out += "\\x";
+      out += kHex[byte >> 4];
+      out += kHex[byte & 0xF];
       continue;
     }
-    if (c == '\r') {
-      out += "\\r";
-    } else if (c == '\n') {
+    const std::size_t length = cp < 0x80 ? 1 : cp < 0x800 ? 2 : cp < 0x10000 ? 3 : 4;
+    if (cp < 0x80 && keep.find(static_cast<char>(cp)) != std::string_view::npos) {
+      out += static_cast<char>(cp);
+    } else if (cp == '\n') {
       out += "\\n";
-    } else if (c == '\t') {
+    } else if (cp == '\r') {
+      out += "\\r";
+    } else if (cp == '\t') {
       out += "\\t";
+    } else if (cp < 0x20 || cp == 0x7F) {
+      out += "\\x";
+      out += kHex[cp >> 4];
+      out += kHex[cp & 0xF];
+    } else if (cp >= 0x80 && cp < 0xA0) {
+      out += "\\u00";
+      out += kHex[cp >> 4];
+      out += kHex[cp & 0xF];
     } else {
-      const auto code = static_cast<unsigned char>(n == 1 ? c : text[i + 1]);
-      out += n == 1 ? "\\x" : "\\u00";
-      out += kHex[code >> 4];
-      out += kHex[code & 0xF];
+      out.append(text.substr(at, length));
     }
-    i += n;
+    at += length;
   }
   return out;
 }

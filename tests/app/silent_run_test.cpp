@@ -509,7 +509,7 @@ TEST_F(SilentRun, TheErrorLogTakesNoLinkAndNoForgedLine) {
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err.find('\x1b'), std::string::npos) << r.err;
   const std::string log = Log();
-  EXPECT_NE(log.find("x\\n2026-01-01 00:00:00  Qel Paystave forged\\x1b[2J.zov"), std::string::npos)
+  EXPECT_NE(log.find("x\\n2026-01-01 00:00:00  Qel Paystave forged\\x1B[2J.zov"), std::string::npos)
       << log;
   std::istringstream lines(log);
   for (std::string line; std::getline(lines, line);) {
