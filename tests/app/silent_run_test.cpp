@@ -521,6 +521,58 @@ TEST_F(SilentRun, TheErrorLogTakesNoLinkAndNoForgedLine) {
             fs::perms::none);
 }
 
+// Creates the symbolic link `link` -> `target` as the user 65534; false when that user cannot.
+bool LinkAsNobody(const fs::path& target, const fs::path& link) {
+  pid_t pid = ::fork();
+  if (pid == 0) {
+    bool ok = ::setgroups(0, nullptr) == 0 && ::setgid(65534) == 0 && ::setuid(65534) == 0 &&
+              ::symlink(target.c_str(), link.c_str()) == 0;
+    ::_exit(ok ? 0 : 1);
+  }
+  int status = 0;
+  return ::waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// A report file named through a link is written where the link leads only where the kernel would
+// follow it: a link another user planted in a shared sticky folder is refused, naming it; the
+// runner's own links, and links in folders that are not shared, are followed.
+TEST_F(SilentRun, ALinkPlantedByAnotherUserIsNotFollowed) {
+  if (::geteuid() != 0) GTEST_SKIP() << "needs root to plant a link as the user nobody";
+  const fs::path shared = dir_ / "shared", own = dir_ / "open";
+  fs::create_directories(shared);
+  fs::create_directories(own);
+  fs::permissions(shared, fs::perms::all | fs::perms::sticky_bit);
+  fs::permissions(own, fs::perms::all);  // open to all, but not sticky: links are followed
+  const std::string before = "root's own file\n";
+  std::ofstream(dir_ / "victim.txt", std::ios::binary) << before;
+  if (!LinkAsNobody(dir_ / "victim.txt", shared / "planted.txt") ||
+      !LinkAsNobody(dir_ / "victim.txt", own / "nobodys.txt")) {
+    GTEST_SKIP() << "the user nobody cannot create a link in " << dir_;
+  }
+  fs::create_symlink(dir_ / "victim.txt", shared / "mine.txt");
+  struct Row {
+    fs::path output;
+    int status;
+    const char* message;
+    bool appended;  // the reports reach victim.txt
+  };
+  const Row rows[] = {
+      {shared / "planted.txt", 1, "belongs to another user in the shared folder", false},
+      {shared / "mine.txt", 0, "", true},
+      {own / "nobodys.txt", 0, "", true},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.output);
+    const std::string was = ReadFile(dir_ / "victim.txt");
+    Outcome r = Corvala({"/silent", "/input", "percent.zov", "/output", row.output.string()});
+    EXPECT_EQ(r.status, row.status) << r.err;
+    EXPECT_NE(r.err.find(row.message), std::string::npos) << r.err;
+    EXPECT_EQ(ReadFile(dir_ / "victim.txt").size() > was.size(), row.appended);
+    EXPECT_TRUE(fs::is_symlink(row.output));
+  }
+  EXPECT_EQ(ReadFile(dir_ / "victim.txt").substr(0, before.size()), before);
+}
+
 // Runs as a user without write permission: the report file refuses with the reason, and with
 // HOME unset no per-user file lands in a folder shared with other users.
 TEST_F(SilentRun, AnUnprivilegedUserWithoutHome) {
