@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <climits>
 #include <cmath>
 #include <cstring>
 
@@ -17,7 +16,6 @@
 #include "ostrand/paycheck.h"
 #include "qel/cp1252.h"
 #include "qel/final_link.h"
-#include "qel/text.h"
 #include "qel/textnum.h"
 
 namespace corvala {
@@ -308,24 +306,11 @@ std::optional<qel::QelError> CheckComputationInputs(ostrand::_WhBusObj& object,
                          "Tax Year is not a number: '" + year + "'");
   }
   try {
-    const double rounded = std::round(qel::ToDouble(year));
-    const bool fits = rounded >= double{INT_MIN} && rounded <= double{INT_MAX};
-    try {
-      (void)ostrand::GetWithholdingYear(fits ? static_cast<int>(rounded) : INT_MAX);
-    } catch (const std::exception&) {
-      // "No withholding tables for 2019: tables are available for 2005, 2020-2026.", with a
-      // year too large for a whole number named as the case gives it.
-      const qel::QelError error = qel::CurrentError();
-      std::string description = error.description();
-      const std::string standIn = "for " + std::to_string(INT_MAX);
-      if (std::size_t at = description.find(standIn); !fits && at != std::string::npos) {
-        description.replace(at, standIn.size(), "for " + std::string(qel::TrimBlanks(year)));
-      }
-      return qel::QelError(error.number(), source, description);
-    }
+    (void)ostrand::GetWithholdingYear(std::round(qel::ToDouble(year)), year);
   } catch (const std::exception&) {
+    // "No withholding tables for 2019: tables are available for 2005, 2020-2026."
     const qel::QelError error = qel::CurrentError();
-    return qel::QelError(error.number(), source, "Tax Year " + year + ": " + error.description());
+    return qel::QelError(error.number(), source, error.description());
   }
   for (const Field* field : fields) {
     std::string value = (object.*(field->getter))();
