@@ -82,8 +82,14 @@ std::optional<SearchPaths> ReadSearchPaths(const std::string& image, std::string
 
 std::optional<SearchPaths> SearchPathsOf(const fs::path& file, std::string& error) {
   std::ifstream in(file, std::ios::binary);
-  char magic[EI_NIDENT] = {};
-  if (!in.read(magic, EI_NIDENT) || std::memcmp(magic, ELFMAG, SELFMAG) != 0) return std::nullopt;
+  // The identification and the file type, the same in both classes: object files are skipped
+  // unread.
+  char magic[EI_NIDENT + 2] = {};
+  if (!in.read(magic, sizeof magic) || std::memcmp(magic, ELFMAG, SELFMAG) != 0)
+    return std::nullopt;
+  std::uint16_t type = 0;
+  std::memcpy(&type, magic + EI_NIDENT, sizeof type);
+  if (type != ET_EXEC && type != ET_DYN) return std::nullopt;
   in.seekg(0);
   const std::string image((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   if (magic[EI_CLASS] == ELFCLASS64)
