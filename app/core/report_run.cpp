@@ -166,10 +166,13 @@ void AppendAllOrNothing(const std::string& path, const std::string& bytes) {
   const char* name = target.path.c_str();
   constexpr int kFlags = O_WRONLY | O_APPEND | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW;
   bool created = false;
-  int fd = ::open(name, kFlags);
-  if (fd < 0 && errno == ENOENT) {
+  int fd = -1;
+  for (int attempt = 0; attempt < 2; ++attempt) {  // once more if another creates it meanwhile
+    fd = ::open(name, kFlags);
+    if (fd >= 0 || errno != ENOENT) break;
     fd = ::open(name, kFlags | O_CREAT | O_EXCL, 0666);
     created = fd >= 0;
+    if (fd >= 0 || errno != EEXIST) break;
   }
   if (fd < 0) FileFailure(path, errno);
   struct stat opened {};
