@@ -5,12 +5,14 @@
 #include "core/main_mod.h"
 #include "headless/headless.h"
 #include "qel/module_path.h"
+#include "qel/process.h"
 
 namespace {
 void Anchor() {}
 }  // namespace
 
 int main(int argc, char** argv) {
+  qel::TreatFileSizeLimitAsWriteError();
   std::setlocale(LC_ALL, "");
   corvala::headless::SilentPlatform silent;
   corvala::App app;

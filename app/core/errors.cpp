@@ -1,7 +1,12 @@
 #include "core/errors.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 #include <ctime>
-#include <fstream>
 #include <iostream>
 #include <sstream>
 
@@ -9,6 +14,8 @@
 #include "core/file_operations.h"
 #include "core/internal.h"
 #include "core/main_mod.h"
+#include "qel/cp1252.h"
+#include "qel/text.h"
 
 namespace corvala {
 
@@ -39,6 +46,24 @@ std::string Now() {
   char buffer[32];
   std::strftime(buffer, sizeof buffer, "%Y-%m-%d %H:%M:%S", &local);
   return buffer;
+}
+
+// Appends `text` to the log file: never through a symbolic link (a link in its place may have
+// been put there to steer the write), only to a regular file, created readable by its owner only.
+// 0 when written, else the errno.
+int AppendToLog(const std::string& path, const std::string& text) {
+  int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC,
+                  0600);
+  if (fd < 0) return errno;
+  struct stat st {};
+  int error = ::fstat(fd, &st) != 0 ? errno : S_ISREG(st.st_mode) ? 0 : EINVAL;
+  for (std::size_t done = 0; error == 0 && done < text.size();) {
+    ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+    if (n < 0 && errno != EINTR) error = errno;
+    if (n > 0) done += static_cast<std::size_t>(n);
+  }
+  if (::close(fd) != 0 && error == 0) error = errno;
+  return error;
 }
 
 [[noreturn]] void FatalPath(App& app, long number, std::string_view location,
@@ -143,21 +168,23 @@ Bool16 ErrorReporter::ShowOrLogError(long number, const std::string& description
 bool ErrorReporter::WriteLog(const std::string& logFile, long number,
                              const std::string& description, const std::string& location,
                              const std::string& programTitle) {
+  // One entry is its own lines: the names and values it quotes have their line breaks and other
+  // control characters written out, so they can neither add a line nor command a terminal.
   std::ostringstream entry;
   entry << Now() << "  " << programTitle << ' ' << app_.state.ProgramVersionFull << '\n';
-  entry << "  Error " << number << ": " << description << '\n';
+  entry << "  Error " << number << ": " << qel::EscapedControls(qel::AsUtf8(description)) << '\n';
   entry << "  Location:\n";
-  for (const std::string& line : LocationLines(location)) entry << "    " << line << '\n';
+  for (const std::string& line : LocationLines(location)) {
+    entry << "    " << qel::EscapedControls(qel::AsUtf8(line)) << '\n';
+  }
   entry << '\n';
   if (logFile.empty()) {
     std::cerr << "Corvala: no error log is set; the error was:\n" << entry.str();
     return false;
   }
-  std::ofstream out(logFile, std::ios::binary | std::ios::app);
-  if (out) out << entry.str();
-  out.flush();
-  if (!out) {
-    std::cerr << "Corvala: the error log " << logFile << " cannot be written; the error was:\n"
+  if (int error = AppendToLog(logFile, entry.str()); error != 0) {
+    std::cerr << "Corvala: the error log " << qel::EscapedControls(logFile)
+              << " cannot be written (" << std::strerror(error) << "); the error was:\n"
               << entry.str();
     return false;
   }

@@ -7,6 +7,7 @@
 #include "core/errors.h"
 #include "core/internal.h"
 #include "ostrand/paycheck.h"
+#include "qel/keyed_data_file.h"
 
 namespace corvala::FileOperations {
 
@@ -49,10 +50,29 @@ std::string WhyNotACase(const std::string& path) {
   namespace fs = std::filesystem;
   std::error_code ec;
   fs::file_status status = fs::status(path, ec);
+  if (ec == std::errc::too_many_symbolic_link_levels) {
+    return path + " is a symbolic link that leads round in a loop, not a case file.";
+  }
   if (path.empty() || !fs::exists(status)) return path + " does not exist.";
   if (fs::is_directory(status)) return path + " is a folder, not a case file.";
   if (!fs::is_regular_file(status)) return path + " is not a case file: it is not a regular file.";
   return {};
+}
+
+// A file of sections and keys is a case only when it holds at least one of these; an empty file,
+// one of comments only or one of other sections would otherwise load as a case of defaults.
+constexpr const char* kCaseSections[] = {"Common", "Proforma", "Targeted", "Percent"};
+
+// Why a file that was read without error is not a case; empty when it is one.
+std::string WhyNoCaseInside(const std::string& path) {
+  qel::KeyedDataFile file;
+  file.SetFileName(path);
+  for (const char* section : kCaseSections) {
+    if (file.HasSection(section)) return {};
+  }
+  return path +
+         " is not a case file: it holds none of the sections [Common], [Proforma], [Targeted] "
+         "and [Percent].";
 }
 
 // Tells the user why a case was not opened; a silent run also writes it to the error log.
@@ -78,6 +98,10 @@ OpenOutcome LoadCase(App& app, const std::string& path) {
   try {
     fresh = ostrand::CreateObject(ostrand::kWhBusObjClassId);
     fresh->Load(path);
+    if (std::string why = WhyNoCaseInside(path); !why.empty()) {
+      Refuse(app, why, qel::err::kPathFileAccess, "");
+      return OpenOutcome::Refused;
+    }
   } catch (const std::exception&) {
     qel::QelError error = qel::CurrentError();
     Refuse(app, path + " cannot be opened as a case:\n" + error.description(), error.number(),

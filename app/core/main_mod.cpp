@@ -1,6 +1,8 @@
 #include "core/main_mod.h"
 
 #include <dlfcn.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -222,9 +224,22 @@ void BuildVersions(AppState& state) {
   state.ProgramVersionFull = state.ProgramVersion + "." + std::to_string(kVersionRevision);
 }
 
+namespace {
+
+// A folder of the person running that no one else may write: nobody else can have put a file or
+// a link in it, or replace one.
+bool OwnUnsharedFolder(const std::filesystem::path& folder) {
+  struct stat st {};
+  return ::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::geteuid() &&
+         (st.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+}
+
+}  // namespace
+
 std::string DefaultErrorLogFile(const App& app) {
   const char* name = "ZOV_err.log";
-  if (detail::FolderWritable(app.programFolder, app.programFolder / name)) {
+  if (OwnUnsharedFolder(app.programFolder) &&
+      detail::FolderWritable(app.programFolder, app.programFolder / name)) {
     return (app.programFolder / name).string();
   }
   try {

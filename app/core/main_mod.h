@@ -73,8 +73,9 @@ void ExitCommand(App& app, const std::function<void()>& unloadMainWindow = {});
 // ProgramVersion "ZOV2005.10" and ProgramVersionFull "ZOV2005.10.143".
 void BuildVersions(AppState& state);
 
-// The error log of the program: the program folder when it is writable, otherwise the per-user
-// data folder ($XDG_DATA_HOME/qel-paystave or ~/.local/share/qel-paystave, created as needed).
+// The error log of the program: the program folder when it belongs to the person running, no one
+// else may write it and the log there may be written; otherwise the per-user data folder
+// ($XDG_DATA_HOME/qel-paystave or ~/.local/share/qel-paystave, created as needed).
 std::string DefaultErrorLogFile(const App& app);
 
 // The usage text printed by "--help" (and, on standard error, for an unusable command line).

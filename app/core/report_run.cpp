@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <climits>
 #include <cmath>
 #include <cstring>
 
@@ -16,6 +15,7 @@
 #include "core/print_manager.h"
 #include "ostrand/paycheck.h"
 #include "qel/cp1252.h"
+#include "qel/final_link.h"
 #include "qel/textnum.h"
 
 namespace corvala {
@@ -56,9 +56,10 @@ long FileErrorNumber(int error) {
 }
 
 [[noreturn]] void FileFailure(const std::string& path, int error) {
-  throw qel::QelError(
-      FileErrorNumber(error), "Reports.AppendAllOrNothing",
-      "The report file " + path + " cannot be written: " + std::strerror(error) + ".");
+  const std::string why =
+      error == ENXIO ? "it is a pipe that no program is reading" : std::strerror(error);
+  throw qel::QelError(FileErrorNumber(error), "Reports.AppendAllOrNothing",
+                      "The report file " + path + " cannot be written: " + why + ".");
 }
 
 // The report file text of one report: the pending text and one more CR LF.
@@ -145,44 +146,66 @@ std::vector<const ReportKind*> RunOrder(std::int16_t destination) {
 
 }  // namespace
 
+AppendCalls& AppendTestCalls() {
+  static AppendCalls calls;
+  return calls;
+}
+
 void AppendAllOrNothing(const std::string& path, const std::string& bytes) {
   if (path.empty()) {
     throw qel::QelError(qel::err::kPathFileAccess, "Reports.AppendAllOrNothing",
                         "No report file is named.");
   }
-  struct stat before {};
-  bool existed = ::stat(path.c_str(), &before) == 0;
-  int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+  const qel::FinalTarget target = qel::FollowFinalLinks(path);
+  if (!target.ok()) {
+    throw qel::QelError(70, "Reports.AppendAllOrNothing",
+                        "The report file " + path + " cannot be written: " + target.refusal + ".");
+  }
+  // The file finally named, opened without following a link (one put there since is refused)
+  // and without waiting on a pipe that no program reads (ENXIO); the writes then block as usual.
+  const char* name = target.path.c_str();
+  constexpr int kFlags = O_WRONLY | O_APPEND | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW;
+  bool created = false;
+  int fd = -1;
+  for (int attempt = 0; attempt < 2; ++attempt) {  // once more if another creates it meanwhile
+    fd = ::open(name, kFlags);
+    if (fd >= 0 || errno != ENOENT) break;
+    fd = ::open(name, kFlags | O_CREAT | O_EXCL, 0666);
+    created = fd >= 0;
+    if (fd >= 0 || errno != EEXIST) break;
+  }
   if (fd < 0) FileFailure(path, errno);
   struct stat opened {};
-  if (::fstat(fd, &opened) != 0) {
-    int error = errno;
-    ::close(fd);
-    FileFailure(path, error);
-  }
-  const off_t size = opened.st_size;
-  std::size_t done = 0;
   int error = 0;
-  while (done < bytes.size()) {
+  if (::fstat(fd, &opened) != 0) error = errno;
+  if (int flags = ::fcntl(fd, F_GETFL);
+      error == 0 && (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0)) {
+    error = errno;
+  }
+  std::size_t done = 0;
+  while (error == 0 && done < bytes.size()) {
     ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
     if (n < 0) {
-      if (errno == EINTR) continue;
-      error = errno;
-      break;
+      if (errno != EINTR) error = errno;
+      continue;
     }
     done += static_cast<std::size_t>(n);
   }
-  if (error == 0 && ::fsync(fd) != 0 && errno != EINVAL && errno != EROFS) error = errno;
-  if (::close(fd) != 0 && error == 0) error = errno;
-  if (error != 0) {
-    // Back to the file as it was before the run.
-    if (existed && S_ISREG(opened.st_mode)) {
-      [[maybe_unused]] int ignored = ::truncate(path.c_str(), size);
-    } else if (!existed) {
-      ::unlink(path.c_str());
-    }
-    FileFailure(path, error);
+  if (error == 0 && AppendTestCalls().fsync(fd) != 0 && errno != EINVAL && errno != EROFS) {
+    error = errno;
   }
+  if (error != 0 && S_ISREG(opened.st_mode)) {
+    // Back to the file as it was before the run: the file this run opened, whatever its name
+    // leads to by now.
+    [[maybe_unused]] int ignored = ::ftruncate(fd, created ? 0 : opened.st_size);
+    struct stat now {};
+    if (created && ::lstat(name, &now) == 0 && now.st_dev == opened.st_dev &&
+        now.st_ino == opened.st_ino) {
+      ::unlink(name);
+    }
+  }
+  if (::close(fd) != 0 && error == 0) error = errno;
+  if (error != 0) FileFailure(path, error);
 }
 
 void RunReport(App& app, const ReportKind& report, std::int16_t destination) {
@@ -286,9 +309,7 @@ std::optional<qel::QelError> CheckComputationInputs(ostrand::_WhBusObj& object,
                          "Tax Year is not a number: '" + year + "'");
   }
   try {
-    const double whole =
-        std::clamp(std::round(qel::ToDouble(year)), double{INT_MIN}, double{INT_MAX});
-    (void)ostrand::GetWithholdingYear(static_cast<int>(whole));
+    (void)ostrand::GetWithholdingYear(std::round(qel::ToDouble(year)), year);
   } catch (const std::exception&) {
     // "No withholding tables for 2019: tables are available for 2005, 2020-2026."
     const qel::QelError error = qel::CurrentError();

@@ -6,6 +6,8 @@
 // (the rule as byte 151), CR LF line ends.
 #pragma once
 
+#include <unistd.h>
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -60,11 +62,22 @@ std::string MismatchWarning(ostrand::eComputationType report);
 std::optional<qel::QelError> CheckComputationInputs(ostrand::_WhBusObj& object,
                                                     ostrand::eComputationType type);
 
-// Appends `bytes` to the file at `path` in one write. A write that fails (a full disk, a folder in
-// the way, no permission) takes the file back to the size it had (or removes the file it created)
-// and raises an error that says why: 61 disk full, 70 permission denied, 76 path not found, 75
+// Appends `bytes` to the file at `path` in one write. Symbolic links at the end of `path` are
+// followed only where the final-link rule allows (a link another user planted in a shared sticky
+// folder is refused, naming it); the file finally named is opened without following a link and
+// without waiting (a pipe that nobody reads is refused). A write that fails (a full disk, a
+// file-size limit) takes the file it opened back to the size it had, through the open file and
+// never by its name, or removes the file it created while the name still leads to it; then it
+// raises an error that says why: 61 disk full, 70 permission denied, 76 path not found, 75
 // otherwise.
 void AppendAllOrNothing(const std::string& path, const std::string& bytes);
+
+// The call that flushes the report file, replaceable by tests to make it fail or to act between
+// the write and the roll-back.
+struct AppendCalls {
+  int (*fsync)(int fd) = ::fsync;
+};
+AppendCalls& AppendTestCalls();
 
 }  // namespace corvala::Reports
 

@@ -252,7 +252,7 @@ class Chunk {
     return *this;
   }
   Chunk& Raw(const std::string& line) {
-    chunk_.text += line;
+    chunk_.text += qel::ControlsToBlanks(line);
     chunk_.text += kCrLf;
     ++chunk_.lines;
     return *this;
@@ -269,9 +269,11 @@ ReportText Headed(App& app, int computation, std::string title) {
   ostrand::_WhBusObj& o = Obj(app);
   ReportText r;
   r.windowCaption = Reports::ReportOf(computation)->windowCaption;
-  if (computation != Reports::kNoComputation) r.windowCaption += " - " + app.state.CurrentFile;
-  r.heading1 = qel::AsUtf8(o.sTaxpayer());
-  r.heading2 = qel::AsUtf8(o.Line2());
+  if (computation != Reports::kNoComputation) {
+    r.windowCaption += " - " + qel::ControlsToBlanks(app.state.CurrentFile);
+  }
+  r.heading1 = qel::ControlsToBlanks(qel::AsUtf8(o.sTaxpayer()));
+  r.heading2 = qel::ControlsToBlanks(qel::AsUtf8(o.Line2()));
   r.heading3 = std::move(title);
   return r;
 }

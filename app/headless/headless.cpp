@@ -29,7 +29,8 @@ Answer CancelAnswer(Buttons buttons) {
 
 namespace {
 
-// Message texts break lines with LF or CR LF; a terminal wants LF.
+// Message texts break lines with LF or CR LF; a terminal wants LF. Any other control character
+// (in a file name or value the message quotes) is written out, so it commands nothing.
 std::string ForTerminal(const std::string& text) {
   std::string out;
   for (std::size_t i = 0; i < text.size(); ++i) {
@@ -40,7 +41,7 @@ std::string ForTerminal(const std::string& text) {
       out += text[i];
     }
   }
-  return out;
+  return qel::EscapedControls(out, "\n");
 }
 
 }  // namespace

@@ -11,6 +11,23 @@ constexpr char32_t kHigh[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 
                                 0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
                                 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
+// Separators that locales put between the digits of a number and the code page lacks, each with
+// the character of the code page that reads the same: a report of any locale shows its figures,
+// never "58?500,00".
+struct StandIn {
+  char32_t character;
+  char byte;
+};
+constexpr StandIn kSeparatorStandIns[] = {
+    {0x202F, '\xA0'},  // narrow no-break space (fr_FR and others): the no-break space
+    {0x2007, '\xA0'},  // figure space
+    {0x2008, '\xA0'},  // punctuation space
+    {0x2009, '\xA0'},  // thin space
+    {0x200A, '\xA0'},  // hair space
+    {0x066C, ','},     // Arabic thousands separator
+    {0x066B, '.'},     // Arabic decimal separator
+};
+
 }  // namespace
 
 char32_t Cp1252ToCodePoint(unsigned char byte) {
@@ -22,6 +39,9 @@ char CodePointToCp1252(char32_t c, char missing) {
   if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return static_cast<char>(c);
   for (int i = 0; i < 32; ++i) {
     if (kHigh[i] != 0 && kHigh[i] == c) return static_cast<char>(0x80 + i);
+  }
+  for (const StandIn& standIn : kSeparatorStandIns) {
+    if (standIn.character == c) return standIn.byte;
   }
   return missing;
 }

@@ -16,8 +16,10 @@
 #include <vector>
 
 #include "fennick/tax_objects.h"
+#include "library_info.h"
 #include "qel/cp1252.h"
 #include "qel/error.h"
+#include "qel/process.h"
 #include "qel/text.h"
 
 namespace {
@@ -248,6 +250,7 @@ std::string WhyNotAScenarioFile(const std::string& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  qel::TreatFileSizeLimitAsWriteError();
   Options options;
   int status = ParseArguments(argc, argv, options);
   if (status >= 0) return status;
@@ -271,8 +274,12 @@ int main(int argc, char** argv) {
     std::cout.flush();
     if (!std::cout) return Fail("could not write the output");
   } catch (const qel::QelError& e) {
-    return Fail(options.file + ": " + e.description() + " (error " + std::to_string(e.number()) +
-                ")");
+    // The library gives its own name as the description of errors it has no words for.
+    const std::string description =
+        e.description().empty() || e.description() == fennick::kFileDescription
+            ? qel::StandardDescription(e.number())
+            : e.description();
+    return Fail(options.file + ": " + description + " (error " + std::to_string(e.number()) + ")");
   } catch (const std::exception& e) {
     return Fail(options.file + ": " + e.what());
   }

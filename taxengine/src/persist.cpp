@@ -56,6 +56,15 @@ void Fetch(std::string_view path, iTop& top) {
     // Only a regular file is read: a folder, pipe or device could block the read or never end.
     std::error_code ec;
     auto status = std::filesystem::status(std::filesystem::path(path), ec);
+    // A loop of symbolic links, a folder that may not be searched: not a missing file.
+    if (ec == std::errc::too_many_symbolic_link_levels) {
+      throw QelError(qel::err::kPathFileAccess, std::string(kErrorSource),
+                     "The symbolic links of " + std::string(path) + " form a loop");
+    }
+    if (ec && ec != std::errc::no_such_file_or_directory && ec != std::errc::not_a_directory) {
+      throw QelError(qel::err::kPathFileAccess, std::string(kErrorSource),
+                     "Cannot reach " + std::string(path) + ": " + ec.message());
+    }
     if (!std::filesystem::exists(status)) {
       throw QelError(qel::err::kFileNotFound, std::string(kErrorSource),
                      "File not found: " + std::string(path));

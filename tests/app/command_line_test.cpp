@@ -1,5 +1,7 @@
 // The command line, the interactive start-up course and the end of the program.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "core/file_operations.h"
 #include "core/help_support.h"
@@ -232,15 +234,39 @@ TEST(EndProgram, SilentRunNeverEndsWithSuccessThroughIt) {
   EXPECT_EQ(t.prefs.WriteCount(), 0u);
 }
 
-TEST(ErrorLogLocation, FallsBackToTheUserDataFolder) {
+// The log beside the program only in a folder of the person running that no one else may write;
+// anywhere else the per-user data folder.
+TEST(ErrorLogLocation, TheProgramFolderOnlyWhenItIsTheUsersAlone) {
   testing::TempFolder data;
+  testing::TempFolder program;
   ::setenv("XDG_DATA_HOME", data.path().c_str(), 1);
-  App app;
-  app.programFolder = "/nonexistent/program/folder";
-  EXPECT_EQ(MainMod::DefaultErrorLogFile(app), data / "qel-paystave/ZOV_err.log");
+  const std::filesystem::path own = program.path() / "ZOV_err.log";
+  const std::filesystem::path user = data / "qel-paystave/ZOV_err.log";
+  struct Row {
+    const char* folder;
+    mode_t mode;
+    bool ownedByOther;  // by the user 65534 (needs root)
+    std::filesystem::path expected;
+  };
+  const Row rows[] = {
+      {"private", 0700, false, own},         {"readable", 0755, false, own},
+      {"group-writable", 0775, false, user}, {"world-writable", 0757, false, user},
+      {"shared sticky", 01777, false, user}, {"another's", 0755, true, user},
+      {"missing", 0, false, user},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.folder);
+    if (row.ownedByOther && ::geteuid() != 0) continue;  // only root can give a folder away
+    App app;
+    app.programFolder = row.mode == 0 ? "/nonexistent/program/folder" : program.path();
+    if (row.mode != 0) {
+      ASSERT_EQ(::chmod(program.path().c_str(), row.mode), 0);
+      ASSERT_EQ(::chown(program.path().c_str(), row.ownedByOther ? 65534 : ::geteuid(), -1), 0);
+    }
+    EXPECT_EQ(MainMod::DefaultErrorLogFile(app), row.expected);
+  }
   EXPECT_TRUE(std::filesystem::is_directory(data / "qel-paystave"));
-  app.programFolder = data.path();
-  EXPECT_EQ(MainMod::DefaultErrorLogFile(app), data / "ZOV_err.log");
+  ::chmod(program.path().c_str(), 0700);
   ::unsetenv("XDG_DATA_HOME");
 }
 

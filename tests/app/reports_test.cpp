@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <cerrno>
+#include <filesystem>
 
 #include "core/reports.h"
 #include "test_app.h"
@@ -381,6 +383,58 @@ TEST(Printing, LinesPerPageUseTheReportFont) {
   t.app.state.ReportFontName = "Courier";
   EXPECT_EQ(PrintManager::nLinesPerPage(t.app), 66);
   EXPECT_EQ(t.ui.printer.font.name, "Courier");
+}
+
+// A failed append is undone in the file it wrote, even when the name has meanwhile been turned into
+// a link to another file; a file the append created is removed only while the name leads to it.
+struct SwapOnFsync {
+  static inline std::filesystem::path path, aside, victim;
+  static inline bool swap = false;
+  static int Fail(int) {
+    if (swap) {
+      std::filesystem::rename(path, aside);
+      std::filesystem::create_symlink(victim, path);
+    }
+    errno = EIO;
+    return -1;
+  }
+};
+
+TEST(ReportFile, AFailedAppendIsUndoneInTheFileItWrote) {
+  struct Row {
+    const char* what;
+    bool existed;
+    bool swap;
+    const char* left;  // in the file written, found under `aside` when the name was swapped
+  };
+  const Row rows[] = {
+      {"an earlier report file", true, false, "earlier\r\n"},
+      {"an earlier report file, its name swapped", true, true, "earlier\r\n"},
+      {"a new file", false, false, nullptr},
+      {"a new file, its name swapped", false, true, ""},
+  };
+  const std::string victimText = "someone else's file, longer than the earlier report\n";
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    testing::TempFolder dir;
+    SwapOnFsync::path = dir.path() / "out.txt";
+    SwapOnFsync::aside = dir.path() / "aside.txt";
+    SwapOnFsync::victim = dir.path() / "victim";
+    SwapOnFsync::swap = row.swap;
+    std::ofstream(SwapOnFsync::victim, std::ios::binary) << victimText;
+    if (row.existed) std::ofstream(SwapOnFsync::path, std::ios::binary) << "earlier\r\n";
+    Reports::AppendTestCalls().fsync = &SwapOnFsync::Fail;
+    EXPECT_THROW(Reports::AppendAllOrNothing(SwapOnFsync::path.string(), "report\r\n"),
+                 qel::QelError);
+    Reports::AppendTestCalls() = Reports::AppendCalls{};
+    EXPECT_EQ(testing::ReadFile(SwapOnFsync::victim.string()), victimText);
+    const std::filesystem::path written = row.swap ? SwapOnFsync::aside : SwapOnFsync::path;
+    if (row.left == nullptr) {
+      EXPECT_FALSE(std::filesystem::exists(written));
+    } else {
+      EXPECT_EQ(testing::ReadFile(written.string()), row.left);
+    }
+  }
 }
 
 }  // namespace

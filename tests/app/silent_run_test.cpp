@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -56,8 +57,10 @@ Outcome RunProgram(const std::string& program, const std::vector<std::string>& a
     ::dup2(o, 1);
     for (const std::string& v : launch.env) ::putenv(const_cast<char*>(v.c_str()));
     for (const std::string& v : launch.unset) ::unsetenv(v.c_str());
+    // As from a shell: a write past the file-size limit signals SIGXFSZ unless the program
+    // itself ignores it.
+    ::signal(SIGXFSZ, SIG_DFL);
     if (launch.fileSizeLimit >= 0) {
-      ::signal(SIGXFSZ, SIG_IGN);  // a write past the limit fails instead of ending the run
       rlimit limit{static_cast<rlim_t>(launch.fileSizeLimit),
                    static_cast<rlim_t>(launch.fileSizeLimit)};
       ::setrlimit(RLIMIT_FSIZE, &limit);
@@ -106,9 +109,19 @@ class SilentRun : public ::testing::Test {
     fs::remove_all(dir_);
     fs::create_directories(dir_);
     // A program folder of the test's own, so its error log is the test's: the program file is
-    // copied; the libraries and tables are found where they were built.
+    // copied and its libraries linked in (the program looks for them in its own folder only);
+    // the engine finds its tables beside the library it was loaded from. Without the interactive
+    // module, an interactive launch fails.
     program_ = (dir_ / "Corvala").string();
     fs::copy_file(CORVALA_PROGRAM, program_);
+    for (const fs::directory_entry& entry :
+         fs::directory_iterator(fs::path(CORVALA_PROGRAM).parent_path())) {
+      const std::string name = entry.path().filename().string();
+      if (name.rfind("lib", 0) == 0 && name.find(".so") != std::string::npos &&
+          name.rfind("libCorvalaQt", 0) != 0) {
+        fs::create_symlink(entry.path(), dir_ / name);
+      }
+    }
     for (const char* name : kExamples) {
       fs::copy_file(fs::path(CORVALA_EXAMPLES) / (std::string(name) + ".zov"),
                     dir_ / (std::string(name) + ".zov"));
@@ -353,6 +366,114 @@ TEST_F(SilentRun, ReportFileFailuresSayWhyAndLeaveTheFileAsItWas) {
   EXPECT_EQ(ReadFile(dir_ / "earlier.txt"), before);
 }
 
+// One table of silent runs: what each case, report file and environment give (exit status, the
+// message on standard error and in the log, the report). Refused: files that are no case, a link
+// loop, a year too large for a whole number, a pipe that no program reads (the run must not wait
+// for one), a write past the file-size limit. A report holds text only: a locale's separator
+// that the code page lacks shows as the no-break space, never "?", and control characters in
+// names become blanks.
+TEST_F(SilentRun, WhatEachCaseFileAndEnvironmentGive) {
+  std::string weekly = ReadFile(dir_ / "weekly2026.zov");
+  weekly.replace(weekly.find("Tax Year=2026"), 13, "Tax Year=99999999999");
+  std::ofstream(dir_ / "year.zov", std::ios::binary) << weekly;
+  std::ofstream(dir_ / "empty.zov").close();
+  std::ofstream(dir_ / "comments.zov", std::ios::binary) << "; a case\r\n; to come\r\n";
+  std::ofstream(dir_ / "other.zov", std::ios::binary) << "[Scenario1]\r\nYear=2005\r\n";
+  fs::create_symlink("loop.zov", dir_ / "loop.zov");
+  ASSERT_EQ(::mkfifo((dir_ / "pipe.txt").c_str(), 0600), 0);
+  std::string text = ReadFile(dir_ / "percent.zov");
+  std::size_t tp = text.find("TP=");
+  text.replace(tp, text.find('\n', tp) - tp, "TP=Ann\x1b[2J\x1b]0;x\x07Lee");
+  std::size_t l2 = text.find("L2=");
+  text.replace(l2, text.find('\n', l2) - l2,
+               "L2=Pay\x0b\x0c\xc2\x9b"
+               "6nable");
+  std::ofstream(dir_ / "controls.zov", std::ios::binary) << text;
+  struct Row {
+    const char* input;
+    const char* output;
+    Launch launch;
+    int status;
+    const char* message;  // on standard error and in the log; "" for none
+    const char* report;   // in the report file; nullptr when there must be none
+  };
+  const char* noCase = "is not a case file: it holds none of the sections [Common]";
+  const Launch plain;
+  const Row rows[] = {
+      {"empty.zov", "out.txt", plain, 1, noCase, nullptr},
+      {"comments.zov", "out.txt", plain, 1, noCase, nullptr},
+      {"other.zov", "out.txt", plain, 1, noCase, nullptr},
+      {"loop.zov", "out.txt", plain, 1, "loop.zov is a symbolic link that leads round in a loop",
+       nullptr},
+      {"year.zov", "out.txt", plain, 1, "No withholding tables for 99999999999: tables are",
+       nullptr},
+      {"percent.zov", "pipe.txt", plain, 1,
+       "pipe.txt cannot be written: it is a pipe that no program is reading", nullptr},
+      {"percent.zov", "out.txt", {{}, {}, false, 400}, 1, "File too large", nullptr},
+      {"percent.zov",
+       "out.txt",
+       {{"LC_ALL=fr_FR.UTF-8"}, {}, false, -1},
+       0,
+       "",
+       "Gross Wages                                  5\xA0"
+       "000,00\r\n"},
+      {"controls.zov",
+       "out.txt",
+       {{"LC_ALL=C.UTF-8"}, {}, false, -1},
+       0,
+       "",
+       "Employee: Ann [2J ]0;x Lee\r\n     Report Line 2: Pay   6nable\r\n"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(std::string(row.input) + " " + row.message);
+    fs::remove(dir_ / "ZOV_err.log");
+    fs::remove(dir_ / "out.txt");
+    Outcome r = Corvala({"/silent", "/input", row.input, "/output", row.output}, row.launch);
+    EXPECT_EQ(r.status, row.status) << r.err;
+    EXPECT_NE(r.err.find(row.message), std::string::npos) << r.err;
+    if (row.message[0] != '\0') {
+      EXPECT_NE(Log().find(row.message), std::string::npos) << Log();
+    }
+    if (row.report == nullptr) {
+      EXPECT_FALSE(fs::exists(dir_ / "out.txt"));
+      continue;
+    }
+    const std::string report = ReadFile(dir_ / "out.txt");
+    EXPECT_NE(report.find(row.report), std::string::npos) << report;
+    EXPECT_EQ(report.find('?'), std::string::npos) << report;
+    EXPECT_TRUE(std::all_of(report.begin(), report.end(), [](char c) {
+      return c == '\r' || c == '\n' || static_cast<unsigned char>(c) >= 0x20;
+    })) << report;
+  }
+}
+
+// The other programs too turn a write past the file-size limit into an ordinary write error: a
+// message, a failing exit status and their roll-back, never the end by SIGXFSZ.
+TEST_F(SilentRun, AFileSizeLimitIsAWriteErrorInTheOtherProgramsToo) {
+  std::string payroll = "id,year,frequency,wages\n";
+  for (int i = 0; i < 200; ++i) payroll += "A" + std::to_string(i) + ",2026,weekly,1000.00\n";
+  std::ofstream(dir_ / "pay.csv", std::ios::binary) << payroll;
+  std::ofstream(dir_ / "old.csv", std::ios::binary) << "an older output\n";
+  struct Row {
+    std::string program;
+    std::vector<std::string> args;
+    int status;
+    const char* message;  // on standard error
+  };
+  const Row rows[] = {
+      {PAYSTAVE_PROGRAM, {"pay.csv", "--output", "old.csv"}, 2, "File too large"},
+      // The report goes to standard output, a file under the same limit.
+      {FENNICK_PROGRAM, {(fs::path(CORVALA_EXAMPLES) / "joint2005.scn").string()}, 1, "output"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.program);
+    Outcome r = RunProgram(row.program, row.args, dir_, {{}, {}, false, 400});
+    EXPECT_EQ(r.status, row.status) << r.err;
+    EXPECT_NE(r.err.find(row.message), std::string::npos) << r.err;
+  }
+  EXPECT_EQ(ReadFile(dir_ / "old.csv"), "an older output\n");
+}
+
 // The error log keeps the error's source trail and description, and the right number; messages
 // name fields by their labels.
 TEST_F(SilentRun, ErrorLogKeepsTheTrailTheDescriptionAndTheNumber) {
@@ -373,6 +494,86 @@ TEST_F(SilentRun, ErrorLogKeepsTheTrailTheDescriptionAndTheNumber) {
   EXPECT_EQ(r.err.find("sWages4Yr"), std::string::npos) << r.err;
   EXPECT_NE(Log().find("Error 6: "), std::string::npos) << Log();
   EXPECT_EQ(r.err.find("Do you want to save"), std::string::npos) << r.err;
+}
+
+// The error log is never written through a link, and a name it quotes cannot add a line to it or
+// reach the terminal as a command.
+TEST_F(SilentRun, TheErrorLogTakesNoLinkAndNoForgedLine) {
+  const std::string forged = "x\n2026-01-01 00:00:00  Qel Paystave forged\x1b[2J.zov";
+  std::ofstream(dir_ / "victim", std::ios::binary) << "someone's file\n";
+  fs::create_symlink("victim", dir_ / "ZOV_err.log");
+  Outcome r = Corvala({"/silent", "/input", "missing.zov", "/output", "out.txt"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(ReadFile(dir_ / "victim"), "someone's file\n");
+  EXPECT_NE(r.err.find("error log"), std::string::npos) << r.err;
+
+  fs::remove(dir_ / "ZOV_err.log");
+  r = Corvala({"/silent", "/input", forged, "/output", "out.txt"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err.find('\x1b'), std::string::npos) << r.err;
+  const std::string log = Log();
+  EXPECT_NE(log.find("x\\n2026-01-01 00:00:00  Qel Paystave forged\\x1B[2J.zov"), std::string::npos)
+      << log;
+  std::istringstream lines(log);
+  for (std::string line; std::getline(lines, line);) {
+    EXPECT_TRUE(line.empty() || line.rfind("  ", 0) == 0 ||
+                line.find("forged") == std::string::npos)
+        << line;
+  }
+  EXPECT_EQ(fs::status(dir_ / "ZOV_err.log").permissions() & fs::perms::others_read,
+            fs::perms::none);
+}
+
+// Creates the symbolic link `link` -> `target` as the user 65534; false when that user cannot.
+bool LinkAsNobody(const fs::path& target, const fs::path& link) {
+  pid_t pid = ::fork();
+  if (pid == 0) {
+    bool ok = ::setgroups(0, nullptr) == 0 && ::setgid(65534) == 0 && ::setuid(65534) == 0 &&
+              ::symlink(target.c_str(), link.c_str()) == 0;
+    ::_exit(ok ? 0 : 1);
+  }
+  int status = 0;
+  return ::waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// A report file named through a link is written where the link leads only where the kernel would
+// follow it: a link another user planted in a shared sticky folder is refused, naming it; the
+// runner's own links, and links in folders that are not shared, are followed.
+TEST_F(SilentRun, ALinkPlantedByAnotherUserIsNotFollowed) {
+  if (::geteuid() != 0) GTEST_SKIP() << "needs root to plant a link as the user nobody";
+  const fs::path shared = dir_ / "shared", own = dir_ / "open";
+  fs::create_directories(shared);
+  fs::create_directories(own);
+  fs::permissions(shared, fs::perms::all | fs::perms::sticky_bit);
+  fs::permissions(own, fs::perms::all);  // open to all, but not sticky: links are followed
+  const std::string before = "root's own file\n";
+  std::ofstream(dir_ / "victim.txt", std::ios::binary) << before;
+  if (!LinkAsNobody(dir_ / "victim.txt", shared / "planted.txt") ||
+      !LinkAsNobody(dir_ / "victim.txt", own / "nobodys.txt")) {
+    GTEST_SKIP() << "the user nobody cannot create a link in " << dir_;
+  }
+  fs::create_symlink(dir_ / "victim.txt", shared / "mine.txt");
+  struct Row {
+    fs::path output;
+    int status;
+    const char* message;
+    bool appended;  // the reports reach victim.txt
+  };
+  const Row rows[] = {
+      {shared / "planted.txt", 1, "belongs to another user in the shared folder", false},
+      {shared / "mine.txt", 0, "", true},
+      {own / "nobodys.txt", 0, "", true},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.output);
+    const std::string was = ReadFile(dir_ / "victim.txt");
+    Outcome r = Corvala({"/silent", "/input", "percent.zov", "/output", row.output.string()});
+    EXPECT_EQ(r.status, row.status) << r.err;
+    EXPECT_NE(r.err.find(row.message), std::string::npos) << r.err;
+    EXPECT_EQ(ReadFile(dir_ / "victim.txt").size() > was.size(), row.appended);
+    EXPECT_TRUE(fs::is_symlink(row.output));
+  }
+  EXPECT_EQ(ReadFile(dir_ / "victim.txt").substr(0, before.size()), before);
 }
 
 // Runs as a user without write permission: the report file refuses with the reason, and with

@@ -57,5 +57,28 @@ TEST(Cp1252Test, ReportCharactersMapBothWays) {
             "5 ? ?");
 }
 
+// What a locale writes between digits reaches a report as a character of the code page.
+TEST(Cp1252Test, SeparatorsOfEveryLocaleHaveACharacter) {
+  struct Row {
+    const char* utf8;
+    const char* cp1252;
+  } rows[] = {
+      {"58\u202F500,00",
+       "58\xA0"
+       "500,00"},  // fr_FR
+      {"58\u00A0500,00",
+       "58\xA0"
+       "500,00"},
+      {"58\u2009500,00",
+       "58\xA0"
+       "500,00"},
+      {"58\u066C500\u066B00", "58,500.00"},  // ps_AF
+      {"58\u2019500.00",
+       "58\x92"
+       "500.00"},  // de_CH
+  };
+  for (const Row& r : rows) EXPECT_EQ(Utf8ToCp1252(r.utf8), r.cp1252) << r.utf8;
+}
+
 }  // namespace
 }  // namespace qel

@@ -3,6 +3,8 @@
 #include <sys/wait.h>
 
 #include <array>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -163,6 +165,36 @@ TEST(CommandLine, RefusesWhatIsNoScenarioFile) {
     Outcome run = Fennick("'" + path + "'", true);
     EXPECT_EQ(run.status, 1) << path;
     EXPECT_NE(run.out.find(path), std::string::npos) << path << "\n" << run.out.substr(0, 200);
+  }
+}
+
+// Failures are named for what they are: a loop of links is no missing file, and an amount too
+// large for the computations is an overflow, not the library's name.
+TEST(CommandLine, FailuresSayWhatWentWrong) {
+  TempDir dir;
+  const std::string loop = dir.File("loop.scn");
+  std::filesystem::create_symlink("loop.scn", loop);
+  std::string text = ReadFile(kExamples + "/joint2005.scn");
+  for (const char* key : {"Wages Spouse 1=", "Wages Spouse 2="}) {
+    std::size_t at = text.find(key) + std::strlen(key);
+    text.replace(at, text.find('\n', at) - at, "900,000,000,000,000");
+  }
+  const std::string huge = dir.File("huge.scn");
+  std::ofstream(huge, std::ios::binary) << text;
+  struct Row {
+    std::string path;
+    const char* message;
+  };
+  const Row rows[] = {
+      {loop, "loop.scn form a loop"},
+      {huge, "huge.scn: Overflow (error 6)"},
+  };
+  for (const Row& row : rows) {
+    Outcome run = Fennick("'" + row.path + "'", true);
+    EXPECT_EQ(run.status, 1) << row.path;
+    EXPECT_NE(run.out.find(row.message), std::string::npos) << run.out;
+    EXPECT_EQ(run.out.find("File not found"), std::string::npos) << run.out;
+    EXPECT_EQ(run.out.find("engine"), std::string::npos) << run.out;
   }
 }
 

@@ -137,6 +137,9 @@ TEST(TaxYear2026, YearsWithoutTablesAreRefusedByName) {
       {"2,027", qel::err::kInvalidCall,
        "No withholding tables for 2027: tables are available for " + available + "."},
       {"next", qel::err::kTypeMismatch, "The tax year \"next\" is not a year."},
+      // Beyond any whole number of the tables' kind: named as written, not as the largest int.
+      {"99999999999", qel::err::kInvalidCall,
+       "No withholding tables for 99999999999: tables are available for " + available + "."},
   };
   for (const auto& row : rows) {
     WhBusObj o;

@@ -217,8 +217,8 @@ class Payroll {
       text += ",,,";
       const std::string_view id = Raw(row, kId);
       problems_ << "paystave: line " << row.line;
-      if (!id.empty()) problems_ << " (id " << id << ")";
-      problems_ << ": " << problem_ << "\n";
+      if (!id.empty()) problems_ << " (id " << qel::EscapedControls(id) << ")";
+      problems_ << ": " << qel::EscapedControls(problem_) << "\n";
     }
     text += '\n';
     out_.Flushed();

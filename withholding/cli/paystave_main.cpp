@@ -2,14 +2,16 @@
 //
 //   paystave [--output FILE] [INPUT]
 //
-// Exit status: 0 every row computed, 1 some rows bad (reported, withholding left empty),
-// 2 nothing usable (command line, input or output).
+// Exit status: 0 every row computed, 1 some or all rows bad (reported, withholding left empty),
+// 2 nothing usable (command line, input, output, or out of memory).
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 #include <iostream>
+#include <new>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -17,6 +19,9 @@
 #include "csv.h"
 #include "output.h"
 #include "payroll.h"
+#include "qel/final_link.h"
+#include "qel/process.h"
+#include "qel/text.h"
 
 #ifndef PAYSTAVE_VERSION
 #error "PAYSTAVE_VERSION must be defined by the build"
@@ -42,8 +47,8 @@ void PrintUsage(std::ostream& out) {
          "  -o, --output FILE   write to FILE instead, whole or not at all\n"
          "  --help              print this text\n"
          "  --version           print the version\n"
-         "Exit status: 0 every row computed, 1 some rows bad, 2 nothing usable (command line,\n"
-         "input or output).\n";
+         "Exit status: 0 every row computed, 1 some rows bad (also when every row is), 2 nothing\n"
+         "usable (command line, input or output).\n";
 }
 
 struct Options {
@@ -87,21 +92,29 @@ int ParseArguments(int argc, char** argv, Options& options) {
       if (arg != "-") options.input = arg;
     }
   }
-  if (haveInput && !options.output.empty() && options.output == options.input) {
-    std::cerr << "paystave: the output would replace the input " << options.input << "\n";
-    return 2;
-  }
   return -1;
 }
 
 int Fail(const std::string& message) {
-  std::cerr << "paystave: " << message << "\n";
+  std::cerr << "paystave: " << qel::EscapedControls(message) << "\n";
   return 2;
+}
+
+// Whether the output file is the input file itself, under whatever name (another spelling, a
+// link, a hard link, standard input redirected from it): writing it would replace the payroll.
+bool OutputIsInput(int input, const std::string& output) {
+  struct stat in {};
+  struct stat out {};
+  if (::fstat(input, &in) != 0 || !S_ISREG(in.st_mode)) return false;
+  const qel::FinalTarget target = qel::FollowFinalLinks(output);
+  return ::stat(target.path.c_str(), &out) == 0 && in.st_dev == out.st_dev &&
+         in.st_ino == out.st_ino;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  qel::TreatFileSizeLimitAsWriteError();
   Options options;
   const int status = ParseArguments(argc, argv, options);
   if (status >= 0) return status;
@@ -112,6 +125,9 @@ int main(int argc, char** argv) {
     if (fd < 0) return Fail("cannot read " + options.input + ": " + std::strerror(errno));
   }
   const std::string inputName = options.input.empty() ? "the standard input" : options.input;
+  if (!options.output.empty() && OutputIsInput(fd, options.output))
+    return Fail("the output " + options.output + " is the input " + inputName +
+                ", which it would replace; both were left untouched");
   paystave::CsvReader reader([&](char* into, std::size_t size) -> std::size_t {
     for (;;) {
       const ssize_t n = ::read(fd, into, size);
@@ -125,6 +141,8 @@ int main(int argc, char** argv) {
     const long bad = paystave::RunPayroll(reader, output, std::cerr);
     output.Commit();
     return bad == 0 ? 0 : 1;
+  } catch (const std::bad_alloc&) {
+    return Fail("out of memory");
   } catch (const paystave::InputError& e) {
     return Fail(inputName + ": " + e.what());
   } catch (const std::system_error& e) {

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cctype>
 #include <iterator>
+#include <limits>
 #include <map>
 #include <mutex>
 #include <utility>
@@ -361,6 +362,18 @@ std::vector<int> AvailableYears() {
   return years;
 }
 
+namespace {
+
+[[noreturn]] void NoTablesFor(std::string_view year, const std::vector<int>& years) {
+  Raise(qel::err::kInvalidCall,
+        "No withholding tables for " + std::string(year) + ": " +
+            (years.empty() ? "the folder " + detail::LibraryFolder().string() +
+                                 " holds no table file of a year (wh<year>.tbl)."
+                           : "tables are available for " + YearsText(years) + "."));
+}
+
+}  // namespace
+
 std::shared_ptr<const WithholdingYear> GetWithholdingYear(int year) {
   return detail::TrapFile("GetWithholdingYear", [&] {
     static std::mutex mutex;
@@ -368,13 +381,20 @@ std::shared_ptr<const WithholdingYear> GetWithholdingYear(int year) {
     const std::lock_guard<std::mutex> lock(mutex);
     if (auto found = kept.find(year); found != kept.end()) return found->second;
     const std::vector<int> years = AvailableYears();
-    if (!std::binary_search(years.begin(), years.end(), year))
-      Raise(qel::err::kInvalidCall,
-            "No withholding tables for " + std::to_string(year) + ": " +
-                (years.empty() ? "the folder " + detail::LibraryFolder().string() +
-                                     " holds no table file of a year (wh<year>.tbl)."
-                               : "tables are available for " + YearsText(years) + "."));
+    if (!std::binary_search(years.begin(), years.end(), year)) {
+      NoTablesFor(std::to_string(year), years);
+    }
     return kept.emplace(year, Read(year, FileOfYear(year))).first->second;
+  });
+}
+
+std::shared_ptr<const WithholdingYear> GetWithholdingYear(double year, std::string_view asWritten) {
+  if (year >= double{std::numeric_limits<int>::min()} &&
+      year <= double{std::numeric_limits<int>::max()}) {
+    return GetWithholdingYear(static_cast<int>(year));
+  }
+  return detail::TrapFile("GetWithholdingYear", [&]() -> std::shared_ptr<const WithholdingYear> {
+    NoTablesFor(qel::TrimBlanks(asWritten), AvailableYears());
   });
 }
 

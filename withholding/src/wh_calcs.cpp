@@ -9,7 +9,6 @@
 // converted back to currency (four decimals, halves to even). Stored results are the unrounded
 // currency values as plain text.
 #include <algorithm>
-#include <climits>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -61,8 +60,7 @@ std::shared_ptr<const WithholdingYear> YearTables(const std::string& taxYear) {
     throw qel::QelError(qel::err::kTypeMismatch, std::string(detail::kErrorSource),
                         "The tax year \"" + taxYear + "\" is not a year.");
   }
-  const double whole = std::clamp(year.ToDouble(), double{INT_MIN}, double{INT_MAX});
-  return GetWithholdingYear(static_cast<int>(whole));
+  return GetWithholdingYear(year.ToDouble(), taxYear);
 }
 
 }  // namespace

@@ -10,7 +10,10 @@ namespace qel {
 // 0x8D, 0x8F, 0x90, 0x9D) give the control character of the same value.
 char32_t Cp1252ToCodePoint(unsigned char byte);
 
-// The Windows-1252 byte of a character, or `missing` when the code page cannot hold it.
+// The Windows-1252 byte of a character, or `missing` when the code page cannot hold it. The
+// separators that locales write between digits and the code page lacks (the narrow no-break space
+// U+202F and the other narrow spaces, the Arabic thousands and decimal separators) are held by the
+// character that reads the same (the no-break space 0xA0, "," and ".").
 char CodePointToCp1252(char32_t codePoint, char missing = '?');
 
 // UTF-8 text as Windows-1252 bytes: characters the code page cannot hold, and bytes that are not

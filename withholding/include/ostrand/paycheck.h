@@ -117,6 +117,10 @@ OSTRAND_API std::vector<int> AvailableYears();
 // The tables of `year`, read on first use and kept for the run. A year without a table file is
 // an error that names the year and the years available; a malformed file is an error naming it.
 OSTRAND_API std::shared_ptr<const WithholdingYear> GetWithholdingYear(int year);
+// The same for a year as a case gives it: `year` is the whole number its text stands for, and a
+// year beyond the range of int (no table file can carry one) is named as `asWritten`.
+OSTRAND_API std::shared_ptr<const WithholdingYear> GetWithholdingYear(double year,
+                                                                      std::string_view asWritten);
 
 // The tables of `year` read from `file` now, not kept: for a table file outside the library's
 // folder (tests, a tool checking a new year's file). Errors as GetWithholdingYear.
