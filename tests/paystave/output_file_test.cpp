@@ -14,6 +14,8 @@
 #include <string>
 #include <thread>
 
+#include "output.h"
+#include "qel_testing/disk_calls.h"
 #include "qel_testing/temp_folder.h"
 
 extern char** environ;
@@ -139,6 +141,64 @@ TEST(PaystaveOutputFile, CommandLinesAndWhatTheyLeave) {
   if (skipped > 0)
     GTEST_SKIP() << skipped << " row(s) not run: they need the superuser and the user nobody "
                  << "(setpriv), or an address-space limit the build's sanitizer leaves working";
+}
+
+// A run killed while it writes leaves only a temporary that no one else may read, and the next
+// run in that folder removes it.
+TEST(PaystaveOutputFile, AKilledRunsTemporaryIsPrivateAndRemovedByTheNext) {
+  TempFolder dir;
+  const std::string out = dir.File("out.csv");
+  int input[2];
+  ASSERT_EQ(::pipe(input), 0);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, input[0], 0);
+  posix_spawn_file_actions_addclose(&actions, input[1]);
+  std::string program = PAYSTAVE, option = "--output";
+  char* argv[] = {program.data(), option.data(), const_cast<char*>(out.c_str()), nullptr};
+  const mode_t umask = ::umask(022);
+  pid_t pid = 0;
+  ASSERT_EQ(::posix_spawn(&pid, PAYSTAVE, &actions, nullptr, argv, environ), 0);
+  ::umask(umask);
+  posix_spawn_file_actions_destroy(&actions);
+  ::close(input[0]);
+  // The run has its temporary and waits for input that never comes.
+  std::string temporary;
+  for (int i = 0; i < 500 && temporary.empty(); ++i) {
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+      temporary = entry.path().string();
+    if (temporary.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  ::kill(pid, SIGKILL);
+  ::waitpid(pid, nullptr, 0);
+  ::close(input[1]);
+  ASSERT_FALSE(temporary.empty()) << "the run made no temporary";
+  struct stat st {};
+  ASSERT_EQ(::stat(temporary.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0600u) << temporary;
+
+  const std::string in = dir.File("pay.csv");
+  WriteBytes(in, kPayroll);
+  const std::string command = std::string("'") + PAYSTAVE + "' -o '" + out + "' '" + in + "'";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  EXPECT_FALSE(std::filesystem::exists(temporary));
+  EXPECT_EQ(ReadBytes(out), kResult);
+  EXPECT_EQ(qel::testing::EntryCount(dir.path()), 2u);
+}
+
+// The results reach the disk before they take the old file's place.
+TEST(PaystaveOutputFile, TheTemporaryIsFlushedBeforeTheRename) {
+  TempFolder dir;
+  const std::string out = dir.File("out.csv");
+  WriteBytes(out, "last run\n");
+  qel::testing::DiskCallLog log;
+  {
+    paystave::Output output(out);
+    output.Text() = kResult;
+    output.Commit();
+  }
+  EXPECT_EQ(log.calls(), (std::vector<std::string>{"fsync file", "rename", "fsync folder"}));
+  EXPECT_EQ(ReadBytes(out), kResult);
 }
 
 }  // namespace
