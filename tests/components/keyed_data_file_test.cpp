@@ -186,6 +186,8 @@ TEST_F(KeyedDataFileTest, MalformedFilesAreRefusedByName) {
     EXPECT_EQ(e.number(), err::kPathFileAccess) << r.bytes;
     EXPECT_NE(e.description().find(file), std::string::npos) << e.description();
     EXPECT_NE(e.description().find(r.line), std::string::npos) << e.description();
+    // What the file holds is not quoted: it may be anything, someone else's secret included.
+    EXPECT_EQ(e.description().find("not a key"), std::string::npos) << e.description();
     // A write neither repairs nor damages it.
     e = ErrorOf([&] { Write(file, "Common", "A", "2"); });
     EXPECT_EQ(e.number(), err::kPathFileAccess);
