@@ -172,12 +172,17 @@ void SafeWrite::TakeLock() {
       Fail(err::kPathFileAccess,
            "The file " + shown_ + " is not a regular file; it was left unchanged");
     int rc;
-    while ((rc = ::flock(lock_, LOCK_EX | LOCK_NB)) != 0 && errno == EINTR) {
+    while ((rc = TestCalls().flock(lock_, LOCK_EX | LOCK_NB)) != 0 && errno == EINTR) {
     }
-    if (rc != 0 && errno != EWOULDBLOCK)
+    if (rc != 0 && errno != EWOULDBLOCK) {
+      const int e = errno;
+      // No one can lock it either: a file made only to be locked goes again.
+      if (placeholder_ && StillNamed(folder_, name_, lock_)) ::unlinkat(folder_, name_.c_str(), 0);
+      placeholder_ = false;
       Fail(err::kPathFileAccess, cannot + "no lock can be taken in the folder " + folderPath_ +
-                                     " (" + std::strerror(errno) +
+                                     " (" + std::strerror(e) +
                                      "), and a save is never made without one");
+    }
     if (rc != 0) {
       if (std::chrono::steady_clock::now() >= deadline) {
         const auto wait = TestCalls().lockWait.count();

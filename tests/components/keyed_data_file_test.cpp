@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "qel/error.h"
+#include "qel/safe_write.h"
 #include "qel_testing/disk_calls.h"
 #include "qel_testing/temp_folder.h"
 
@@ -480,6 +481,29 @@ TEST_F(KeyedDataFileTest, TheTemporaryIsFlushedBeforeTheRename) {
   Write(file, "Common", "A", "2");
   EXPECT_EQ(log.calls(), (std::vector<std::string>{"fsync file", "rename", "fsync folder"}));
   EXPECT_EQ(Read(file, "Common", "A"), "2");
+}
+
+// Where no lock can be had (a file system without locks), a save is refused naming the folder,
+// never made unlocked.
+TEST_F(KeyedDataFileTest, ASaveWithoutALockIsRefused) {
+  Write(file, "Common", "A", "1");
+  const std::string before = ReadBytes(file);
+  const SafeWrite::Calls saved = SafeWrite::TestCalls();
+  SafeWrite::TestCalls().flock = [](int, int) {
+    errno = ENOLCK;
+    return -1;
+  };
+  QelError e = ErrorOf([&] { Write(file, "Common", "A", "2"); });
+  QelError created = ErrorOf([&] { Write(dir.File("new.zov"), "Common", "A", "2"); });
+  SafeWrite::TestCalls() = saved;
+  for (const QelError& error : {e, created}) {
+    EXPECT_EQ(error.number(), err::kPathFileAccess);
+    EXPECT_NE(error.description().find("no lock can be taken in the folder " + dir.path().string()),
+              std::string::npos)
+        << error.description();
+  }
+  EXPECT_EQ(ReadBytes(file), before);
+  EXPECT_EQ(EntryCount(dir.path()), 1u);  // neither a temporary nor the new file
 }
 
 }  // namespace
