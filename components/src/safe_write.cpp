@@ -269,7 +269,9 @@ void SafeWrite::Begin() {
       Fail(err::kPathFileAccess, cannot + "the folder " + folderPath_ + " is read-only");
     FailErrno(e);
   }
-  if (existed_ && (target_.st_uid != ::geteuid() || target_.st_gid != ::getegid())) {
+  // The replacement keeps the owner and group (a folder's set-group-id bit may have given the
+  // temporary another group).
+  if (existed_) {
     struct stat st {};
     if (::fstat(fd_, &st) != 0) FailErrno(errno);
     if ((st.st_uid != target_.st_uid || st.st_gid != target_.st_gid) &&
