@@ -65,17 +65,18 @@ void SafeWrite::Fail(long number, const std::string& description) const {
   throw QelError(number, options_.source, description);
 }
 
+std::string SafeWrite::Cannot() const {
+  return "Cannot " + std::string(options_.verb) + " " + shown_ + ": ";
+}
+
 void SafeWrite::FailErrno(int error) const {
-  Fail(err::kPathFileAccess,
-       "Cannot " + std::string(options_.verb) + " " + shown_ + ": " + std::strerror(error));
+  Fail(err::kPathFileAccess, Cannot() + std::strerror(error));
 }
 
 SafeWrite::SafeWrite(const std::string& path, Options options) : options_(options), shown_(path) {
   if (path.empty()) Fail(err::kPathFileAccess, "No file name was given");
   const FinalTarget target = FollowFinalLinks(path);
-  if (!target.ok())
-    Fail(err::kPathFileAccess, "Cannot " + std::string(options_.verb) + " " + shown_ + ": " +
-                                   target.refusal + "; nothing was written");
+  if (!target.ok()) Fail(err::kPathFileAccess, Cannot() + target.refusal + "; nothing was written");
   const std::filesystem::path targetPath(target.path);
   name_ = targetPath.filename().string();
   if (name_.empty() || name_ == "." || name_ == "..")
@@ -91,16 +92,15 @@ SafeWrite::SafeWrite(const std::string& path, Options options) : options_(option
     const int e = errno;
     if (e == ENOENT || e == ENOTDIR)
       Fail(76, "Path not found: the folder of " + shown_ + " does not exist");
-    Fail(err::kPathFileAccess, "Cannot " + std::string(options_.verb) + " " + shown_ +
-                                   ": the folder " + folderPath_ + " cannot be opened (" +
-                                   std::strerror(e) + ")");
+    Fail(err::kPathFileAccess,
+         Cannot() + "the folder " + folderPath_ + " cannot be opened (" + std::strerror(e) + ")");
   }
   try {
     if (::fstatat(folder_, name_.c_str(), &target_, AT_SYMLINK_NOFOLLOW) == 0) {
       existed_ = true;
       if (S_ISLNK(target_.st_mode))  // put there since the links were followed
-        Fail(err::kPathFileAccess, "Cannot " + std::string(options_.verb) + " " + shown_ +
-                                       ": it changed into a symbolic link; nothing was written");
+        Fail(err::kPathFileAccess,
+             Cannot() + "it changed into a symbolic link; nothing was written");
       const bool device =
           S_ISCHR(target_.st_mode) || S_ISBLK(target_.st_mode) || S_ISFIFO(target_.st_mode);
       if (device && options_.special)
@@ -143,7 +143,7 @@ void SafeWrite::Abandon() {
 // holds.
 void SafeWrite::TakeLock() {
   const auto deadline = std::chrono::steady_clock::now() + TestCalls().lockWait;
-  const std::string cannot = "Cannot " + std::string(options_.verb) + " " + shown_ + ": ";
+  const std::string cannot = Cannot();
   auto pause = std::chrono::milliseconds(1);
   for (;;) {
     placeholder_ = false;
@@ -234,7 +234,7 @@ void SafeWrite::RemoveStaleTemporaries() const {
 }
 
 void SafeWrite::Begin() {
-  const std::string cannot = "Cannot " + std::string(options_.verb) + " " + shown_ + ": ";
+  const std::string cannot = Cannot();
   if (direct_) {
     fd_ = ::openat(folder_, name_.c_str(), O_WRONLY | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC);
     if (fd_ < 0) FailErrno(errno);
