@@ -36,6 +36,10 @@ bool IsTemporaryOf(std::string_view entry, const std::string& name) {
   return entry.substr(prefix.size()).find_first_not_of(kTempAlphabet) == std::string_view::npos;
 }
 
+bool IsDevice(const struct stat& st) {
+  return S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode) || S_ISFIFO(st.st_mode);
+}
+
 bool SameFile(const struct stat& a, const struct stat& b) {
   return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
@@ -77,6 +81,15 @@ SafeWrite::SafeWrite(const std::string& path, Options options) : options_(option
   if (path.empty()) Fail(err::kPathFileAccess, "No file name was given");
   const FinalTarget target = FollowFinalLinks(path);
   if (!target.ok()) Fail(err::kPathFileAccess, Cannot() + target.refusal + "; nothing was written");
+  // A device or FIFO is opened by the name given, as the kernel finds it (also through the links
+  // of /dev/stdout and /proc/self/fd, which name no file of a folder).
+  struct stat found {};
+  if (options_.special && ::stat(path.c_str(), &found) == 0 && IsDevice(found)) {
+    direct_ = true;
+    existed_ = true;
+    target_ = found;
+    return;
+  }
   const std::filesystem::path targetPath(target.path);
   name_ = targetPath.filename().string();
   if (name_.empty() || name_ == "." || name_ == "..")
@@ -101,17 +114,13 @@ SafeWrite::SafeWrite(const std::string& path, Options options) : options_(option
       if (S_ISLNK(target_.st_mode))  // put there since the links were followed
         Fail(err::kPathFileAccess,
              Cannot() + "it changed into a symbolic link; nothing was written");
-      const bool device =
-          S_ISCHR(target_.st_mode) || S_ISBLK(target_.st_mode) || S_ISFIFO(target_.st_mode);
-      if (device && options_.special)
-        direct_ = true;
-      else if (!S_ISREG(target_.st_mode))
+      if (!S_ISREG(target_.st_mode))
         Fail(err::kPathFileAccess,
              "The file " + shown_ + " is not a regular file; it was left unchanged");
     } else if (errno != ENOENT) {
       FailErrno(errno);
     }
-    if (options_.lock && !direct_) TakeLock();
+    if (options_.lock) TakeLock();
   } catch (...) {
     Abandon();
     throw;
@@ -236,7 +245,7 @@ void SafeWrite::RemoveStaleTemporaries() const {
 void SafeWrite::Begin() {
   const std::string cannot = Cannot();
   if (direct_) {
-    fd_ = ::openat(folder_, name_.c_str(), O_WRONLY | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC);
+    fd_ = ::open(shown_.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
     if (fd_ < 0) FailErrno(errno);
     return;
   }
