@@ -310,7 +310,7 @@ TEST_F(SharingTest, AnotherUserCanNeitherSteerNorStopASave) {
           true);
       // Until the lock is held.
       const int probe = ::open(held.c_str(), O_RDONLY | O_CLOEXEC);
-      for (int i = 0; i < 1000 && ::flock(probe, LOCK_EX | LOCK_NB) == 0; ++i) {
+      for (int i = 0; i < 4000 && ::flock(probe, LOCK_EX | LOCK_NB) == 0; ++i) {
         ::flock(probe, LOCK_UN);
         if (!holder->Running()) break;
         std::this_thread::sleep_for(std::chrono::milliseconds(5));

@@ -167,7 +167,7 @@ TEST(PaystaveOutputFile, AKilledRunsTemporaryIsPrivateAndRemovedByTheNext) {
   ::close(input[0]);
   // The run has its temporary and waits for input that never comes.
   std::string temporary;
-  for (int i = 0; i < 500 && temporary.empty(); ++i) {
+  for (int i = 0; i < 2000 && temporary.empty(); ++i) {
     for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
       temporary = entry.path().string();
     if (temporary.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(10));
