@@ -84,7 +84,9 @@ class KeyedDataFile {
   // written). A file that the replacement could not give back its owner or group (a file of
   // another user, saved by someone who may write it but is not the superuser) is refused with 75
   // and left unchanged, never taken over. A symbolic link is written through, not replaced: the
-  // file it names is saved, and created when the link dangles (in the folder the link names).
+  // file it names is saved, and created when the link dangles (in the folder the link names);
+  // a link that another user put in a shared sticky folder is refused with 75 naming the link
+  // (qel/final_link.h). The replacing is qel::SafeWrite's, under the file's lock.
   void WriteValue(std::string_view section, std::string_view key, std::string_view value);
 
   // As WriteValue, but only when the file, as the save finds it under its lock, holds a value

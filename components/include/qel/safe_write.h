@@ -28,6 +28,7 @@
 #pragma once
 
 #include <stdio.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -73,11 +74,12 @@ class SafeWrite {
   // Begin, Write and Commit.
   void Replace(std::string_view bytes);
 
-  // The calls that decide what reaches the disk and when, replaceable by tests to see their
-  // order or make them fail; and the longest wait for a lock.
+  // The calls that decide what reaches the disk and when, and the lock of a save, replaceable
+  // by tests to see their order or make them fail; and the longest wait for a lock.
   struct Calls {
     int (*fsync)(int fd) = ::fsync;
     int (*renameat)(int fromFolder, const char* from, int toFolder, const char* to) = ::renameat;
+    int (*flock)(int fd, int operation) = ::flock;
     std::chrono::milliseconds lockWait = kLockWait;
   };
   static Calls& TestCalls();
@@ -85,6 +87,7 @@ class SafeWrite {
  private:
   [[noreturn]] void Fail(long number, const std::string& description) const;
   [[noreturn]] void FailErrno(int error) const;
+  std::string Cannot() const;  // "Cannot save <file>: "
   void TakeLock();
   void RemoveStaleTemporaries() const;
   void Abandon();
