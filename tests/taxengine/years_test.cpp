@@ -129,6 +129,31 @@ TEST(TaxYears, ANewYearFileIsUsedWithNoChangeToTheCode) {
   EXPECT_EQ(top->TablesYear(), std::to_string(latest));
 }
 
+// The help names the years whose files the program folder holds, not a fixed range: a copy of the
+// folder without one year's file and with one past the latest says so; an empty one has none.
+TEST(TaxYears, TheHelpNamesTheYearsInstalled) {
+  const fs::path program = fs::path(FENNICK_CLI).parent_path();
+  const int latest = LatestYear(program);
+  TempDir dir;
+  std::string command = CopyProgram(program, dir.File("bin"));
+  fs::remove(dir.File("bin/Ind2010.tbl"));
+  fs::copy_file(program / ("Ind" + std::to_string(latest) + ".tbl"),
+                dir.File("bin/Ind" + std::to_string(latest + 2) + ".tbl"));
+  std::string none = CopyProgram(program, dir.File("none"));
+  for (const auto& entry : fs::directory_iterator(dir.File("none"))) {
+    if (entry.path().extension() == ".tbl") fs::remove(entry.path());
+  }
+  const std::pair<std::string, std::string> rows[] = {
+      {command, "Tax years 2001 to 2009, 2011 to " + std::to_string(latest) + ", " +
+                    std::to_string(latest + 2) + " are installed (one table file"},
+      {none, "No tax year is installed (one table file"},
+  };
+  for (const auto& [run, expected] : rows) {
+    std::string help = Output(run + "--help");
+    EXPECT_NE(help.find(expected), std::string::npos) << expected << "\n" << help;
+  }
+}
+
 // A year before the first file has no figures; one after the last takes the last one's.
 TEST(TaxYears, YearsBeforeTheFirstAndAfterTheLast) {
   struct {
