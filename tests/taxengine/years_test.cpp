@@ -5,9 +5,12 @@
 #include <array>
 #include <cstring>
 #include <fstream>
+#include <map>
 #include <regex>
 #include <sstream>
 
+#include "qel/keyed_data_file.h"
+#include "qel/textnum.h"
 #include "test_util.h"
 
 namespace {
@@ -212,6 +215,56 @@ TEST(TaxYears, AFaultyYearFileIsRefusedByName) {
     }
   }
   EXPECT_EQ(Outcome(command + "'" + dir.File("s.scn") + "' 9").second, 0);
+}
+
+// Every rate section of every year's file is one the tax can be read from: rows from 0 with a
+// base of 0, and each base exactly the tax at its amount by the rows below it (a misprinted base
+// would tax one bracket off by the error); the separate return's minimum-tax point and base are
+// half the others'.
+TEST(TaxYears, EveryScheduleBaseFollowsFromTheRowsBelowIt) {
+  struct Row {
+    std::int64_t over, base, percent;  // raw currency amounts (four decimals)
+  };
+  const fs::path program = fs::path(FENNICK_CLI).parent_path();
+  const std::regex name(R"(Ind\d{4}\.tbl)");
+  int files = 0;
+  for (const auto& entry : fs::directory_iterator(program)) {
+    const std::string file = entry.path().filename().string();
+    if (!std::regex_match(file, name)) continue;
+    ++files;
+    qel::KeyedDataFile data;
+    data.SetFileName(entry.path().string());
+    std::map<std::string, std::vector<Row>> sections;
+    for (const char* section : {"Schedule X", "Schedule Y-1", "Schedule Y-2", "Schedule Z",
+                                "Minimum Tax", "Minimum Tax Y-2"}) {
+      std::vector<Row>& rows = sections[section];
+      for (int n = 1;; ++n) {
+        std::istringstream words(data.ReadValue(section, "Bracket" + std::to_string(n), ""));
+        std::string over, base, percent;
+        if (!(words >> over >> base >> percent)) break;
+        rows.push_back({qel::InvariantCurrency(over).raw(), qel::InvariantCurrency(base).raw(),
+                        qel::InvariantCurrency(percent).raw()});
+      }
+      const std::string where = file + " [" + section + "]";
+      ASSERT_FALSE(rows.empty()) << where;
+      EXPECT_EQ(rows[0].over, 0) << where;
+      EXPECT_EQ(rows[0].base, 0) << where;
+      for (std::size_t i = 1; i < rows.size(); ++i) {
+        // base = previous base + percent / 100 x (over - previous over), all at four decimals.
+        std::int64_t scaled = rows[i - 1].base * 100 * 10000 +
+                              rows[i - 1].percent * (rows[i].over - rows[i - 1].over);
+        EXPECT_EQ(rows[i].base * 100 * 10000, scaled) << where << " Bracket" << i + 1;
+      }
+    }
+    const auto& all = sections["Minimum Tax"];
+    const auto& separate = sections["Minimum Tax Y-2"];
+    ASSERT_EQ(all.size(), separate.size()) << file;
+    for (std::size_t i = 0; i < all.size(); ++i) {
+      EXPECT_EQ(2 * separate[i].over, all[i].over) << file << " Bracket" << i + 1;
+      EXPECT_EQ(separate[i].percent, all[i].percent) << file << " Bracket" << i + 1;
+    }
+  }
+  EXPECT_GE(files, 26);
 }
 
 // Worked returns of every era, one row each: the inputs set ("name=value"; inputs not listed
