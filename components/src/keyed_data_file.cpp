@@ -233,6 +233,14 @@ std::string KeyedDataFile::ReadValue(std::string_view section, std::string_view 
   return it == s->values.end() ? std::string(defaultValue) : it->second;
 }
 
+std::vector<std::string> KeyedDataFile::KeyNames(std::string_view section) const {
+  if (!read_) TakeSnapshot();
+  if (!problem_.empty()) Fail(err::kPathFileAccess, kReadSource, problem_);
+  if (snapshot_ == nullptr) return {};
+  const files::Section* s = snapshot_->Find(section);
+  return s == nullptr ? std::vector<std::string>() : s->keys;
+}
+
 namespace {
 
 // Sets section/key to value in the document: replaces the key's line in the first section of that

@@ -193,6 +193,8 @@ TEST(TaxYears, AFaultyYearFileIsRefusedByName) {
       {"2011", "StdDed=", "StdDed=5800 11600", "needs five amounts"},
       {"2012", "StdDed=", "", "is missing"},
       {"2013", "ExemptionPhaseOut=", "ExemptionPhaseOut=partly", "must be one of none, full"},
+      // A misspelt key would leave its figure at "none" without a word.
+      {"2014", "CharityFloor=", "CharityFloors=0.5", "is not a figure of a tax year"},
   };
   std::ofstream scenarios(dir.File("s.scn"));
   for (std::size_t i = 0; i < std::size(rows); ++i) {
