@@ -222,6 +222,14 @@ void KeyedDataFile::TakeSnapshot() const {
   read_ = true;
 }
 
+std::vector<std::string> KeyedDataFile::KeyNames(std::string_view section) const {
+  if (!read_) TakeSnapshot();
+  if (!problem_.empty()) Fail(err::kPathFileAccess, kReadSource, problem_);
+  if (snapshot_ == nullptr) return {};
+  const files::Section* s = snapshot_->Find(section);
+  return s == nullptr ? std::vector<std::string>() : s->keys;
+}
+
 std::string KeyedDataFile::ReadValue(std::string_view section, std::string_view key,
                                      std::string_view defaultValue) const {
   if (!read_) TakeSnapshot();
@@ -231,14 +239,6 @@ std::string KeyedDataFile::ReadValue(std::string_view section, std::string_view 
   if (s == nullptr) return std::string(defaultValue);
   auto it = s->values.find(qel::FoldedAscii(qel::TrimBlanks(key)));
   return it == s->values.end() ? std::string(defaultValue) : it->second;
-}
-
-std::vector<std::string> KeyedDataFile::KeyNames(std::string_view section) const {
-  if (!read_) TakeSnapshot();
-  if (!problem_.empty()) Fail(err::kPathFileAccess, kReadSource, problem_);
-  if (snapshot_ == nullptr) return {};
-  const files::Section* s = snapshot_->Find(section);
-  return s == nullptr ? std::vector<std::string>() : s->keys;
 }
 
 namespace {

@@ -56,14 +56,15 @@ class KeyedDataFile {
   void SetFileName(std::string_view path);
   const std::string& FileName() const { return path_; }
 
+  // The keys of the section in file order, each once and spelled as where it first stands; none
+  // when the file or the section does not exist. Reads like ReadValue (the same snapshot).
+  std::vector<std::string> KeyNames(std::string_view section) const;
+
   // The value last written under section/key, or `defaultValue` when the file, the section or
   // the key does not exist. A file that exists but is not a text file of sections and keys is
   // refused with error 75 naming the file and the offending line.
   std::string ReadValue(std::string_view section, std::string_view key,
                         std::string_view defaultValue) const;
-  // The keys of the section in file order, each once and spelled as where it first stands; none
-  // when the file or the section does not exist. Reads like ReadValue (the same snapshot).
-  std::vector<std::string> KeyNames(std::string_view section) const;
 
   // Creates the file, section and key as needed, replaces an earlier value, and leaves all other
   // sections and keys as they were. The file is replaced atomically (a temporary file
