@@ -93,7 +93,9 @@ Reading Parse(const std::string& bytes) {
       current = &it->second;
       currentIsFirst = inserted;
     } else if (line.kind == ini::Line::kKey && current != nullptr && currentIsFirst) {
-      current->values.try_emplace(qel::FoldedAscii(line.name), line.value);
+      if (current->values.try_emplace(qel::FoldedAscii(line.name), line.value).second) {
+        current->keys.push_back(line.name);
+      }
     }
   }
   reading.status = Reading::kFound;

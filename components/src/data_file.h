@@ -17,6 +17,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 namespace qel::files {
 
@@ -45,6 +46,7 @@ std::string Problem(const RawFile& raw);
 struct Section {
   std::string name;                                     // as spelled in the file
   std::unordered_map<std::string, std::string> values;  // folded key -> value (first wins)
+  std::vector<std::string> keys;                        // each key once, as first spelled
 };
 
 class ParsedFile {

@@ -72,6 +72,14 @@ void KeyedDataFile::TakeSnapshot() const {
   read_ = true;
 }
 
+std::vector<std::string> KeyedDataFile::KeyNames(std::string_view section) const {
+  if (!read_) TakeSnapshot();
+  if (!problem_.empty()) Fail(err::kPathFileAccess, kReadSource, problem_);
+  if (snapshot_ == nullptr) return {};
+  const files::Section* s = snapshot_->Find(section);
+  return s == nullptr ? std::vector<std::string>() : s->keys;
+}
+
 std::string KeyedDataFile::ReadValue(std::string_view section, std::string_view key,
                                      std::string_view defaultValue) const {
   if (!read_) TakeSnapshot();

@@ -24,16 +24,36 @@
 
 namespace {
 
-constexpr const char* kUsage =
-    "Usage: fennick [--json] FILE [COLUMN]\n"
-    "Loads scenario COLUMN (default 1) of the scenario file FILE, calculates the tax\n"
-    "projection and prints it as a one-page report, or with --json as one JSON object whose\n"
-    "keys are the result property names.\n"
-    "Tax years 2001 to 2026 (one table file Ind<year>.tbl each); a later year is computed\n"
-    "with the figures of the latest year installed, and the report says so.\n"
-    "  --json   print JSON instead of the report (before or after FILE)\n"
-    "  --help   print this text\n"
-    "Exit status: 0 done, 1 the file or scenario could not be used, 2 bad arguments.\n";
+// The installed years as runs: "2001 to 2026", or "2001 to 2009, 2011" where a file is missing.
+std::string YearRanges(const std::vector<int>& years) {
+  std::string text;
+  for (std::size_t i = 0; i < years.size();) {
+    std::size_t j = i;
+    while (j + 1 < years.size() && years[j + 1] == years[j] + 1) ++j;
+    if (!text.empty()) text += ", ";
+    text += std::to_string(years[i]);
+    if (j > i) text += " to " + std::to_string(years[j]);
+    i = j + 1;
+  }
+  return text;
+}
+
+std::string Usage() {
+  const std::vector<int>& years = fennick::AvailableYears();
+  std::string installed = years.empty() ? "No tax year is installed"
+                                        : "Tax years " + YearRanges(years) + " are installed";
+  return "Usage: fennick [--json] FILE [COLUMN]\n"
+         "Loads scenario COLUMN (default 1) of the scenario file FILE, calculates the tax\n"
+         "projection and prints it as a one-page report, or with --json as one JSON object whose\n"
+         "keys are the result property names.\n" +
+         installed +
+         " (one table file Ind<year>.tbl each).\n"
+         "A later year is computed with the figures of the latest year installed, and the\n"
+         "report says so.\n"
+         "  --json   print JSON instead of the report (before or after FILE)\n"
+         "  --help   print this text\n"
+         "Exit status: 0 done, 1 the file or scenario could not be used, 2 bad arguments.\n";
+}
 
 struct Options {
   bool json = false;
@@ -47,20 +67,20 @@ int ParseArguments(int argc, char** argv, Options& options) {
   for (int i = 1; i < argc; ++i) {
     std::string_view arg = argv[i];
     if (arg == "--help" || arg == "-h") {
-      std::cout << kUsage;
+      std::cout << Usage();
       return 0;
     }
     if (arg == "--json") {
       options.json = true;
     } else if (arg.size() > 1 && arg[0] == '-') {
-      std::cerr << "fennick: unknown option " << arg << "\n" << kUsage;
+      std::cerr << "fennick: unknown option " << arg << "\n" << Usage();
       return 2;
     } else {
       positional.emplace_back(arg);
     }
   }
   if (positional.empty() || positional.size() > 2) {
-    std::cerr << "fennick: expected a scenario file and at most one column number\n" << kUsage;
+    std::cerr << "fennick: expected a scenario file and at most one column number\n" << Usage();
     return 2;
   }
   options.file = positional[0];

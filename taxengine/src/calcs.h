@@ -115,9 +115,6 @@ struct YearParams {
   Currency iraWidthJointCovered;     // width of the range that ends at iraEndJointCovered
 };
 
-// The tax years whose table files are present in the library folder, oldest first; read once.
-const std::vector<int>& AvailableYears();
-
 // The year dispatch: the figures of the year, the latest year's for a later year, nullptr before
 // the first year present (every amount from the year modules is then 0). A year's file is read
 // on its first use and kept for the rest of the run.

@@ -5,6 +5,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <set>
 
 #include "calcs.h"
 #include "qel/keyed_data_file.h"
@@ -55,6 +56,7 @@ class FigureReader {
   // reads as "none".
   std::vector<std::string_view> Value(std::string_view key, bool optional = false) {
     constexpr std::string_view kAbsent = "\x01";
+    asked_.insert(qel::FoldedAscii(key));
     text_ = file_.ReadValue(kSection, key, kAbsent);
     if (text_ == kAbsent) {
       if (!optional) Fail(key, "is missing");
@@ -119,6 +121,16 @@ class FigureReader {
     return static_cast<int>(One(key, words).Truncated().raw() / Currency::kScale);
   }
 
+  // Refuses a key that no reading asked for: a misspelt name would otherwise leave its figure
+  // silently at "none", and a figure the year's settings leave unused is as likely a slip.
+  void RefuseUnread() {
+    for (const std::string& key : file_.KeyNames(kSection)) {
+      if (!asked_.contains(qel::FoldedAscii(key))) {
+        Fail(key, "is not a figure of a tax year, or one that this year's settings use");
+      }
+    }
+  }
+
   [[noreturn]] void Fail(std::string_view key, const std::string& why) {
     throw QelError(qel::err::kPathFileAccess, std::string(kErrorSource),
                    "The table file " + path_ + ", section [" + std::string(kSection) + "], key " +
@@ -135,6 +147,7 @@ class FigureReader {
   std::string path_;
   qel::KeyedDataFile file_;
   std::string text_;
+  std::set<std::string> asked_;  // folded names
 };
 
 YearParams Read(int year, const std::string& path) {
@@ -261,6 +274,7 @@ YearParams Read(int year, const std::string& path) {
   if (p.iraWidthJointCovered <= Currency()) {
     r.Fail("IraCoveredSpouseRangeWidth", "must be above 0");
   }
+  r.RefuseUnread();
   return p;
 }
 

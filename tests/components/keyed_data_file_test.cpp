@@ -127,6 +127,14 @@ TEST_F(KeyedDataFileTest, HandWrittenFilesAreReadLeniently) {
   EXPECT_EQ(Read(file, "Common", "Empty"), "");
   EXPECT_EQ(Read(file, "Common", "Eq"), "a=b");
   EXPECT_EQ(Read(file, " Common ", " Version "), "2005");
+  // The keys of a section: in file order, trimmed, the repeated section's left out.
+  KeyedDataFile f;
+  f.SetFileName(file);
+  EXPECT_EQ(f.KeyNames("COMMON"), (std::vector<std::string>{"Version", "TP", "Empty", "Eq"}));
+  EXPECT_TRUE(f.KeyNames("Other").empty());
+  KeyedDataFile missing;
+  missing.SetFileName(dir.File("none.zov"));
+  EXPECT_TRUE(missing.KeyNames("Common").empty());
 }
 
 TEST_F(KeyedDataFileTest, RewritingKeepsCrLfAndTheByteOrderMark) {

@@ -5,9 +5,12 @@
 #include <array>
 #include <cstring>
 #include <fstream>
+#include <map>
 #include <regex>
 #include <sstream>
 
+#include "qel/keyed_data_file.h"
+#include "qel/textnum.h"
 #include "test_util.h"
 
 namespace {
@@ -129,6 +132,31 @@ TEST(TaxYears, ANewYearFileIsUsedWithNoChangeToTheCode) {
   EXPECT_EQ(top->TablesYear(), std::to_string(latest));
 }
 
+// The help names the years whose files the program folder holds, not a fixed range: a copy of the
+// folder without one year's file and with one past the latest says so; an empty one has none.
+TEST(TaxYears, TheHelpNamesTheYearsInstalled) {
+  const fs::path program = fs::path(FENNICK_CLI).parent_path();
+  const int latest = LatestYear(program);
+  TempDir dir;
+  std::string command = CopyProgram(program, dir.File("bin"));
+  fs::remove(dir.File("bin/Ind2010.tbl"));
+  fs::copy_file(program / ("Ind" + std::to_string(latest) + ".tbl"),
+                dir.File("bin/Ind" + std::to_string(latest + 2) + ".tbl"));
+  std::string none = CopyProgram(program, dir.File("none"));
+  for (const auto& entry : fs::directory_iterator(dir.File("none"))) {
+    if (entry.path().extension() == ".tbl") fs::remove(entry.path());
+  }
+  const std::pair<std::string, std::string> rows[] = {
+      {command, "Tax years 2001 to 2009, 2011 to " + std::to_string(latest) + ", " +
+                    std::to_string(latest + 2) + " are installed (one table file"},
+      {none, "No tax year is installed (one table file"},
+  };
+  for (const auto& [run, expected] : rows) {
+    std::string help = Output(run + "--help");
+    EXPECT_NE(help.find(expected), std::string::npos) << expected << "\n" << help;
+  }
+}
+
 // A year before the first file has no figures; one after the last takes the last one's.
 TEST(TaxYears, YearsBeforeTheFirstAndAfterTheLast) {
   struct {
@@ -165,6 +193,8 @@ TEST(TaxYears, AFaultyYearFileIsRefusedByName) {
       {"2011", "StdDed=", "StdDed=5800 11600", "needs five amounts"},
       {"2012", "StdDed=", "", "is missing"},
       {"2013", "ExemptionPhaseOut=", "ExemptionPhaseOut=partly", "must be one of none, full"},
+      // A misspelt key would leave its figure at "none" without a word.
+      {"2014", "CharityFloor=", "CharityFloors=0.5", "is not a figure of a tax year"},
   };
   std::ofstream scenarios(dir.File("s.scn"));
   for (std::size_t i = 0; i < std::size(rows); ++i) {
@@ -187,6 +217,56 @@ TEST(TaxYears, AFaultyYearFileIsRefusedByName) {
     }
   }
   EXPECT_EQ(Outcome(command + "'" + dir.File("s.scn") + "' 9").second, 0);
+}
+
+// Every rate section of every year's file is one the tax can be read from: rows from 0 with a
+// base of 0, and each base exactly the tax at its amount by the rows below it (a misprinted base
+// would tax one bracket off by the error); the separate return's minimum-tax point and base are
+// half the others'.
+TEST(TaxYears, EveryScheduleBaseFollowsFromTheRowsBelowIt) {
+  struct Row {
+    std::int64_t over, base, percent;  // raw currency amounts (four decimals)
+  };
+  const fs::path program = fs::path(FENNICK_CLI).parent_path();
+  const std::regex name(R"(Ind\d{4}\.tbl)");
+  int files = 0;
+  for (const auto& entry : fs::directory_iterator(program)) {
+    const std::string file = entry.path().filename().string();
+    if (!std::regex_match(file, name)) continue;
+    ++files;
+    qel::KeyedDataFile data;
+    data.SetFileName(entry.path().string());
+    std::map<std::string, std::vector<Row>> sections;
+    for (const char* section : {"Schedule X", "Schedule Y-1", "Schedule Y-2", "Schedule Z",
+                                "Minimum Tax", "Minimum Tax Y-2"}) {
+      std::vector<Row>& rows = sections[section];
+      for (int n = 1;; ++n) {
+        std::istringstream words(data.ReadValue(section, "Bracket" + std::to_string(n), ""));
+        std::string over, base, percent;
+        if (!(words >> over >> base >> percent)) break;
+        rows.push_back({qel::InvariantCurrency(over).raw(), qel::InvariantCurrency(base).raw(),
+                        qel::InvariantCurrency(percent).raw()});
+      }
+      const std::string where = file + " [" + section + "]";
+      ASSERT_FALSE(rows.empty()) << where;
+      EXPECT_EQ(rows[0].over, 0) << where;
+      EXPECT_EQ(rows[0].base, 0) << where;
+      for (std::size_t i = 1; i < rows.size(); ++i) {
+        // base = previous base + percent / 100 x (over - previous over), all at four decimals.
+        std::int64_t scaled = rows[i - 1].base * 100 * 10000 +
+                              rows[i - 1].percent * (rows[i].over - rows[i - 1].over);
+        EXPECT_EQ(rows[i].base * 100 * 10000, scaled) << where << " Bracket" << i + 1;
+      }
+    }
+    const auto& all = sections["Minimum Tax"];
+    const auto& separate = sections["Minimum Tax Y-2"];
+    ASSERT_EQ(all.size(), separate.size()) << file;
+    for (std::size_t i = 0; i < all.size(); ++i) {
+      EXPECT_EQ(2 * separate[i].over, all[i].over) << file << " Bracket" << i + 1;
+      EXPECT_EQ(separate[i].percent, all[i].percent) << file << " Bracket" << i + 1;
+    }
+  }
+  EXPECT_GE(files, 26);
 }
 
 // Worked returns of every era, one row each: the inputs set ("name=value"; inputs not listed

@@ -58,6 +58,10 @@ class KeyedDataFile {
   void SetFileName(std::string_view path);
   const std::string& FileName() const { return path_; }
 
+  // The keys of the section in file order, each once and spelled as where it first stands; none
+  // when the file or the section does not exist. Reads like ReadValue (the same snapshot).
+  std::vector<std::string> KeyNames(std::string_view section) const;
+
   // The value last written under section/key, or `defaultValue` when the file, the section or
   // the key does not exist. A file that exists but is not a text file of sections and keys is
   // refused with error 75 naming the file and the offending line.

@@ -350,6 +350,10 @@ FENNICK_API void LetProperty(_iTop& object, std::string_view name, std::string_v
 // "oInc.NetSTCG", ..., "oAMT.AGI").
 FENNICK_API const std::vector<std::string>& ResultPropertyNames();
 
+// The tax years whose table files "Ind<year>.tbl" lie in the library's folder, oldest first;
+// the folder is looked at once per run.
+FENNICK_API const std::vector<int>& AvailableYears();
+
 // True when the file exists and holds at least one key of scenario `column`.
 FENNICK_API bool ScenarioExists(std::string_view path, std::int32_t column);
 
