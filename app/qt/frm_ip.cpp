@@ -19,6 +19,7 @@
 #include <QTextEdit>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <string_view>
 
 #include "core/app.h"
 #include "core/file_operations.h"
@@ -594,23 +595,26 @@ void frmIP::Wire() {
   }
   btnOK->installEventFilter(this);
   btnCancel->installEventFilter(this);
+  connect(vsTabIP, &QTabWidget::currentChanged, this, [this] { ShowProblemOfTab(); });
   // Leaving a tab (its page hides) ends the visit.
   for (int tab = 0; tab < vsTabIP->count(); ++tab) vsTabIP->widget(tab)->installEventFilter(this);
 
   for (const FieldSpec& field : kFields) {
     if (!IsTextBox(field.kind)) continue;
     auto* box = findChild<QLineEdit*>(field.name);
-    const std::string property = field.property;
-    connect(box, &QLineEdit::textEdited, this, [this, box, property] {
+    connect(box, &QLineEdit::textEdited, this, [this, box, &field] {
       if (loading_) return;
+      const std::string property = field.property;
       if (ControlExtend::TextChg(app_, box, Object(), property)) {
         FileOperations::MarkInputsChanged(app_);
       }
       // The other boxes of the same input show what this one shows.
-      for (const FieldSpec& field : kFields) {
-        if (field.property != property || field.name == box->objectName()) continue;
-        if (auto* other = findChild<QLineEdit*>(field.name)) other->setText(box->text());
+      for (const FieldSpec& other : kFields) {
+        if (other.property != property || other.name == box->objectName()) continue;
+        if (auto* otherBox = findChild<QLineEdit*>(other.name)) otherBox->setText(box->text());
       }
+      // The result follows the typing; the box keeps the text as typed until it is left.
+      RecomputeAll(HandingTab(&field), box);
     });
   }
 
@@ -625,6 +629,7 @@ void frmIP::Wire() {
       const bool changed = Object().enumFrequency() != row;
       IPSupport::SyncFrequency(app_, *this, row);
       if (changed) FileOperations::MarkInputsChanged(app_);
+      RecomputeAll(HandingTab(nullptr));
     });
   }
   for (const FieldSpec& field : kFields) {
@@ -642,7 +647,7 @@ void frmIP::Wire() {
   for (QCheckBox* box : ControlsOf<QCheckBox>(K::Unmarried)) {
     connect(box, &QCheckBox::clicked, this, [this, box] {
       UnmarriedSync(box);
-      if (box == chkUnmarriedPercent) IPSupport::ShowPercentMethWH(app_, *this);
+      RecomputeAll(HandingTab(nullptr));
     });
   }
 
@@ -684,7 +689,7 @@ void frmIP::ChoiceMade(const FieldSpec& field, QWidget* control) {
   }
   ShowChoice(field.property);
   ShowRowsOfCase();
-  Recompute(field.tab);
+  RecomputeAll(HandingTab(&field));
 }
 
 void frmIP::ShowChoice(const std::string& property) {
@@ -737,23 +742,37 @@ void frmIP::ShowProperty(const std::string& property, const QLineEdit* except) {
   }
 }
 
-void frmIP::Recompute(int tab) {
-  switch (tab) {
-    case 1:
-      IPSupport::ShowProformaWH(app_, *this);
-      // The year-level computations hand their wages per pay check to the percentage method.
-      ShowProperty("sWagesPercent", nullptr);
-      break;
-    case 2:
-      IPSupport::ShowTargeted(app_, *this);
-      ShowProperty("sWagesPercent", nullptr);
-      break;
-    case 3:
-      IPSupport::ShowPercentMethWH(app_, *this);
-      break;
-    default:
-      break;
+int frmIP::HandingTab(const FieldSpec* field) {
+  const int chosen = static_cast<int>(Object().enumComputationType()) + 1;
+  if (!field || field->tab == 0 || !*field->property) return chosen;
+  const std::string_view property = field->property;
+  for (const FieldSpec& other : kFields) {
+    if (other.tab != field->tab && property == other.property) return chosen;
   }
+  return field->tab;
+}
+
+void frmIP::RecomputeAll(int handing, const QLineEdit* typing) {
+  using Show = QString (*)(App&, frmIP&);
+  static constexpr Show kShow[] = {nullptr, IPSupport::ShowProformaWH, IPSupport::ShowTargeted,
+                                   IPSupport::ShowPercentMethWH};
+  ostrand::_WhBusObj& o = Object();
+  const std::string wages = o.sWagesPercent();
+  for (int tab : {1, 2}) {
+    if (tab == handing) continue;
+    problems_[tab] = kShow[tab](app_, *this);
+    if (o.sWagesPercent() != wages) o.sWagesPercent(wages);
+  }
+  if (handing == 1 || handing == 2) problems_[handing] = kShow[handing](app_, *this);
+  problems_[3] = kShow[3](app_, *this);
+  ShowProperty("sWagesPercent", typing);
+  ShowProblemOfTab();
+}
+
+void frmIP::ShowProblemOfTab() {
+  int tab = vsTabIP->currentIndex();
+  if (tab < 1 || tab > 3) tab = static_cast<int>(Object().enumComputationType()) + 1;
+  SetInputProblem(tab >= 1 && tab <= 3 ? problems_[tab] : QString());
 }
 
 void frmIP::LoadFromObject() {
@@ -795,10 +814,11 @@ void frmIP::LoadFromObject() {
     }
   }
   ShowRowsOfCase();
-  lblAnnualWHProforma->setText("0.00");
   openingSaved_ = app_.state.DataSaved;
   savedMeanwhile_ = false;
   loading_ = false;
+  // The tabs show the results of the case as it opens, not only once a field is left.
+  RecomputeAll(HandingTab(nullptr));
   o.BeginEdit();
 }
 
@@ -918,7 +938,7 @@ void frmIP::Left(QWidget* control) {
     default:
       return;
   }
-  Recompute(field->tab);
+  RecomputeAll(HandingTab(field));
 }
 
 }  // namespace corvala

@@ -155,7 +155,17 @@ class frmIP : public QDialog {
   void ShowRowsOfCase();
   // Shows the property's current value in every text box that holds it; `except` keeps its text.
   void ShowProperty(const std::string& property, const QLineEdit* except = nullptr);
-  void Recompute(int tab);
+  // The computation tab whose inputs a change of `field` concerns, which hands its wages per
+  // pay check to the percentage method: the field's own tab for an input only that tab has,
+  // else (shared inputs, the case as a whole: nullptr) the tab of the case's computation.
+  int HandingTab(const FieldSpec* field);
+  // Recomputes the three computation tabs, so that each shows the result of the inputs beside
+  // it. Only `handing` hands over its wages per pay check; the other year-level computation
+  // leaves the percentage method's wages as they were. `typing` keeps the text being typed.
+  void RecomputeAll(int handing, const QLineEdit* typing = nullptr);
+  // Shows in the help box why the current computation tab (on the first tab: the case's
+  // computation) has no result; clears the note when it has one.
+  void ShowProblemOfTab();
   void CancelInputs();
   template <typename T>
   std::vector<T*> ControlsOf(FieldKind kind) const;
@@ -164,6 +174,7 @@ class frmIP : public QDialog {
   std::vector<QWidget*> form2020Boxes_;  // the "Form W-4" box of each computation tab
   bool loading_ = false;
   QString inputProblem_;
+  QString problems_[4];  // why each computation tab shows no result; empty when it shows one
   QString currentHelp_;
   int warnedTab_ = -1;  // the tab whose mismatch warning this visit has shown
   // The inputs as they were when the form was filled, put back by Cancel.

@@ -173,6 +173,77 @@ TEST_F(InputForm, EachTabShowsItsComputationsResult) {
   }
 }
 
+// What each tab shows is the result of the inputs beside it: on opening a case, after a mouse
+// click on a frequency, while typing (the field not yet left), after a change of the tax year or
+// of the kind of Form W-4.
+TEST_F(InputForm, TheResultIsAlwaysThatOfTheInputsShown) {
+  enum Action { Open, Click, Type, Pick };
+  struct Row {
+    const char* example;
+    Action action;
+    const char* control;  // the list clicked, the box typed into, the drop-down list picked from
+    const char* value;    // the item clicked or picked, the text typed
+    const char* result;   // the result label read
+    const char* expected;
+  };
+  const Row rows[] = {
+      // 58,500 / 26 = 2,250; the fixture's hand-worked W-2 proforma report.
+      {"proforma.zov", Open, "", "", "lblAnnualWHProforma", "6,054.36"},
+      {"proforma2026.zov", Open, "", "", "lblAnnualWHProforma", "7,004.14"},
+      {"targeted2026.zov", Open, "", "", "lblWHShort", "1,422.04"},
+      {"weekly2026.zov", Open, "", "", "lblWHPercentMethod", "78.08"},
+      {"weekly2026.zov", Click, "lstFreqPercent", "Biweekly", "lblWHPercentMethod", "38.08"},
+      // The frequency is one input of all three tabs: another tab's click recomputes this one.
+      {"weekly2026.zov", Click, "lstFreqProforma", "Biweekly", "lblWHPercentMethod", "38.08"},
+      // 58,500 / 12 = 4,875.00 a month, married, 3 allowances: 450.40 + 25.00 extra, x 12.
+      {"proforma.zov", Click, "lstFreqProforma", "Monthly", "lblAnnualWHProforma", "5,704.80"},
+      // 5,000 desired - 2,577.96 computed for the rest of the year.
+      {"targeted2026.zov", Type, "txtTargWH4RestOfYrTargeted", "5000", "lblWHShort", "2,422.04"},
+      // 104,000 a year less 8,600: 95,400 into the 2026 single table, 14,050 / 52.
+      {"weekly2026.zov", Type, "txtWagesPercent", "2000", "lblWHPercentMethod", "270.19"},
+      // 2005, single, weekly, no allowances: 76.40 + 25% of (1,000 - 606) = 174.90.
+      {"weekly2026.zov", Pick, "lstTaxYearPercent", "2005", "lblWHPercentMethod", "174.90"},
+      // A 2019 form, no allowances: 52,000 a year into the 2026 worksheet, 5,092 / 52.
+      {"weekly2026.zov", Pick, "lstW4FormPercent", "2019 Or Earlier", "lblWHPercentMethod",
+       "97.92"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(std::string(row.example) + " " + row.control + " " + row.value);
+    program.app.state.withholding = ostrand::CreateObject(ostrand::kWhBusObjClassId);
+    program.app.state.DataSaved = true;  // the previous row's change is not to be kept
+    ASSERT_TRUE(
+        FileOperations::OpenFile(program.app, CORVALA_EXAMPLES "/" + std::string(row.example)));
+    form->LoadFromObject();
+    Pump();
+    switch (row.action) {
+      case Open:
+        break;
+      case Click: {
+        auto* list = Find<QListWidget>(row.control);
+        GoToTabOf(list);
+        const QList<QListWidgetItem*> items = list->findItems(row.value, Qt::MatchExactly);
+        ASSERT_EQ(items.size(), 1);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualItemRect(items.front()).center());
+        break;
+      }
+      case Type: {
+        auto* box = Find<QLineEdit>(row.control);
+        GoToTabOf(box);
+        FocusOn(box);
+        box->selectAll();
+        QTest::keyClicks(box, row.value);
+        EXPECT_EQ(box->text(), row.value) << "the box keeps the typed text";
+        break;
+      }
+      case Pick:
+        Choose(row.control, row.value);
+        break;
+    }
+    EXPECT_EQ(Find<QLabel>(row.result)->text().toStdString(), row.expected);
+  }
+}
+
 TEST_F(InputForm, TheThreeFrequencyListsStayOnOneIndex) {
   for (const char* name : {"lstFreqProforma", "lstFreqTargeted", "lstFreqPercent"}) {
     for (int row : {3, 1, 4}) {
