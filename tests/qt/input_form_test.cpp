@@ -199,6 +199,8 @@ TEST_F(InputForm, TheResultIsAlwaysThatOfTheInputsShown) {
       {"proforma.zov", Click, "lstFreqProforma", "Monthly", "lblAnnualWHProforma", "5,704.80"},
       // 5,000 desired - 2,577.96 computed for the rest of the year.
       {"targeted2026.zov", Type, "txtTargWH4RestOfYrTargeted", "5000", "lblWHShort", "2,422.04"},
+      // An excess of withholding is the one result below zero.
+      {"targeted2026.zov", Type, "txtTargWH4RestOfYrTargeted", "1000", "lblWHShort", "-1,577.96"},
       // 104,000 a year less 8,600: 95,400 into the 2026 single table, 14,050 / 52.
       {"weekly2026.zov", Type, "txtWagesPercent", "2000", "lblWHPercentMethod", "270.19"},
       // 2005, single, weekly, no allowances: 76.40 + 25% of (1,000 - 606) = 174.90.
@@ -428,10 +430,12 @@ TEST_F(InputForm, NothingTypedIntoANumberFieldEndsTheProgram) {
       for (const auto& box : program.dialogs.boxes) {
         EXPECT_NE(box.icon, Icon::Critical) << box.text;
       }
-      if (text == huge || text.size() == 400) {
+      const char* refusal = text == huge || text.size() == 400 ? "\"%1\" is too large"
+                            : text == "-5"                     ? "\"%1\" cannot be negative"
+                                                               : nullptr;
+      if (refusal) {
         EXPECT_EQ(Find<QLabel>(field.label)->text(), "");
-        EXPECT_TRUE(form->txtHelp->toPlainText().contains(
-            QString("\"%1\" is too large").arg(field.caption)))
+        EXPECT_TRUE(form->txtHelp->toPlainText().contains(QString(refusal).arg(field.caption)))
             << form->txtHelp->toPlainText().toStdString();
       }
     }
