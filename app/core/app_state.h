@@ -60,7 +60,7 @@ struct AppState {
   std::array<std::string, 5> RecentFiles;
   std::string DebugFileName = "DEBUG.ZOV";
 
-  // The current case has never been given a name of the user's choosing (a new UNTITLED.ZOV):
+  // The current case has never been given a name of the user's choosing (a new UNTITLED.zov):
   // Save asks for one instead of writing the placeholder name.
   bool NeverNamed = false;
   // The files (absolute, normalised paths) opened or written in this session: a save replaces

@@ -168,7 +168,8 @@ bool OpenFile(App& app, const std::string& name) {
 }
 
 void OpenCommand(App& app, const std::string& name) {
-  if (OpenFileEx(app, name) != OpenOutcome::Cancelled) Dlg(app).ShowInputForm();
+  // A file that was not opened leaves the input form shut: it would show the previous case.
+  if (OpenFileEx(app, name) == OpenOutcome::Loaded) Dlg(app).ShowInputForm();
 }
 
 bool Save(App& app, const std::string& name) {

@@ -27,7 +27,7 @@ TEST(FileOperations, GetFolderCutsAtTheLastSlash) {
   EXPECT_EQ(FO::GetFolder("/home/ann/cases/a.zov"), "/home/ann/cases");
   EXPECT_EQ(FO::GetFolder("a.zov"), "");
   EXPECT_EQ(FO::GetFolder("/a.zov"), "");
-  EXPECT_EQ(FO::FileFilter(), "Data Files(*.ZOV)|*.ZOV|All Files(*.*)|*.*||");
+  EXPECT_EQ(FO::FileFilter(), "Data Files(*.zov)|*.zov|All Files(*.*)|*.*||");
 }
 
 TEST(FileOperations, SaveWritesTheCaseAndRemembersItsFolder) {
@@ -73,8 +73,8 @@ TEST(FileOperations, NewCaseAsksForANameWhenSaved) {
   t.app.state.DataFilePath = t.folder.path().string();
   t.obj().sTaxpayer("old inputs");
   FO::NewFile(t.app);
-  EXPECT_EQ(t.app.state.CurrentFile, t.path("UNTITLED.ZOV"));
-  EXPECT_EQ(t.window.status, "File: " + t.path("UNTITLED.ZOV"));
+  EXPECT_EQ(t.app.state.CurrentFile, t.path("UNTITLED.zov"));
+  EXPECT_EQ(t.window.status, "File: " + t.path("UNTITLED.zov"));
   EXPECT_EQ(t.obj().sTaxpayer(), "");  // a fresh object
   EXPECT_EQ(t.dialogs.inputFormShown, 1);
 
@@ -82,8 +82,8 @@ TEST(FileOperations, NewCaseAsksForANameWhenSaved) {
   EXPECT_FALSE(FO::Save(t.app, t.app.state.CurrentFile));
   ASSERT_EQ(t.dialogs.saveRequests.size(), 1u);
   EXPECT_EQ(t.dialogs.saveRequests[0].title, "Save As");
-  EXPECT_EQ(t.dialogs.saveRequests[0].presetName, t.path("UNTITLED.ZOV"));
-  EXPECT_FALSE(std::filesystem::exists(t.path("UNTITLED.ZOV")));
+  EXPECT_EQ(t.dialogs.saveRequests[0].presetName, t.path("UNTITLED.zov"));
+  EXPECT_FALSE(std::filesystem::exists(t.path("UNTITLED.zov")));
   EXPECT_TRUE(t.dialogs.boxes.empty());  // no "Filename Empty!" for a cancel
 
   // Answered: saved under the chosen name, which enters the recent list.
@@ -118,7 +118,7 @@ TEST(FileOperations, OpenLoadsTheChosenFile) {
   EXPECT_EQ(t.window.status, "File: " + file);
   EXPECT_EQ(t.dialogs.inputFormShown, 1);
   EXPECT_EQ(t.dialogs.openRequests[0].title, "Open");
-  EXPECT_EQ(t.dialogs.openRequests[0].defaultExtension, ".ZOV");
+  EXPECT_EQ(t.dialogs.openRequests[0].defaultExtension, ".zov");
 }
 
 // Opening what is not a case tells what is wrong and leaves the case in hand, its name, its
@@ -159,6 +159,7 @@ TEST(FileOperations, OpeningWhatIsNotACaseKeepsTheCaseInHand) {
     EXPECT_EQ(t.app.state.CurrentFile, own);
     EXPECT_FALSE(t.app.state.DataSaved);
     EXPECT_EQ(t.app.state.RecentFiles[0], "");
+    EXPECT_EQ(t.dialogs.inputFormShown, 0) << "the form would show the previous case";
   }
   // The message about a text file names the line that is wrong.
   t.dialogs.answers = {Answer::No};

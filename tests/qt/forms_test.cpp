@@ -26,6 +26,7 @@
 
 #include "core/app.h"
 #include "core/errors.h"
+#include "core/file_operations.h"
 #include "core/help_support.h"
 #include "qt/qt_platform.h"
 #include "qt/small_forms.h"
@@ -311,8 +312,9 @@ TEST(QtDialogsTest, InputFormShownModallyFilledAndCentred) {
 TEST(QtDialogsTest, FileDialogCancelGivesNothingAndANameGetsTheDefaultExtension) {
   TestProgram program;
   QtDialogs dialogs(program.app);
-  FileDialogRequest request{"Save As", program.dir.path().toStdString(), ".ZOV",
-                            "Data Files(*.ZOV)|*.ZOV|All Files(*.*)|*.*||", ""};
+  FileDialogRequest request{"Save As", program.dir.path().toStdString(),
+                            std::string(".") + FileOperations::kDataExtension,
+                            FileOperations::FileFilter(), ""};
   WhenModal([](QWidget* modal) { qobject_cast<QDialog*>(modal)->reject(); });
   EXPECT_EQ(dialogs.AskSaveFile(request), std::nullopt);
 
@@ -330,7 +332,7 @@ TEST(QtDialogsTest, FileDialogCancelGivesNothingAndANameGetsTheDefaultExtension)
   });
   const auto chosen = dialogs.AskSaveFile(request);
   ASSERT_TRUE(chosen.has_value());
-  EXPECT_EQ(*chosen, program.Path("smith.ZOV"));
+  EXPECT_EQ(*chosen, program.Path("smith.zov")) << "the extension the MIME type matches";
   EXPECT_EQ(folder, program.dir.path());
   EXPECT_EQ(title, "Save As");
 

@@ -479,21 +479,21 @@ TEST_F(InputForm, OkSavesTheInputsToTheCurrentFile) {
 
 TEST_F(InputForm, OkOnACaseWithoutANameAsksForOne) {
   program.app.state.NeverNamed = true;
-  program.app.state.CurrentFile = program.Path("UNTITLED.ZOV");
+  program.app.state.CurrentFile = program.Path("UNTITLED.zov");
   TypeInto("txtName", "Bo");
   Leave();
 
   program.dialogs.saveAnswers = {std::nullopt};  // the user cancels the Save As dialog
   QTest::mouseClick(form->btnOK, Qt::LeftButton);
   EXPECT_TRUE(form->isVisible()) << "the form stays open";
-  EXPECT_FALSE(QFile::exists(program.Path("UNTITLED.ZOV").c_str()));
+  EXPECT_FALSE(QFile::exists(program.Path("UNTITLED.zov").c_str()));
   EXPECT_FALSE(program.app.state.DataSaved);
 
   program.dialogs.saveAnswers.push_back(program.Path("bo.zov"));
   QTest::mouseClick(form->btnOK, Qt::LeftButton);
   EXPECT_EQ(form->result(), QDialog::Accepted);
   EXPECT_TRUE(QFile::exists(program.Path("bo.zov").c_str()));
-  EXPECT_FALSE(QFile::exists(program.Path("UNTITLED.ZOV").c_str()));
+  EXPECT_FALSE(QFile::exists(program.Path("UNTITLED.zov").c_str()));
   EXPECT_EQ(program.app.state.CurrentFile, program.Path("bo.zov"));
 }
 
