@@ -15,7 +15,7 @@ program=$build/bin/Corvala
 # interactive module, the tables and the manual); an up-to-date build only checks.
 [ -f "$build/CMakeCache.txt" ] ||
   cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" --target Corvala paystave fennick Fennick >/dev/null
+cmake --build "$build" --target Corvala paystave fennick Fennick
 out=$(mktemp --suffix=.txt)
 trap 'rm -f "$out"' EXIT
 for case in "${cases[@]}"; do

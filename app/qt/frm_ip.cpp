@@ -652,7 +652,8 @@ void frmIP::Wire() {
   }
 
   connect(btnFilename, &QPushButton::clicked, this, [this] {
-    if (FileOperations::SaveAs(app_)) savedMeanwhile_ = true;
+    // The case saved under its new name is what Cancel returns to from now on.
+    if (FileOperations::SaveAs(app_)) KeepForCancel();
     Object().BeginEdit();
     IPSupport::SetInitialIP(app_, *this);
   });
@@ -778,7 +779,7 @@ void frmIP::ShowProblemOfTab() {
 void frmIP::LoadFromObject() {
   loading_ = true;
   ostrand::_WhBusObj& o = Object();
-  opening_.clear();
+  KeepForCancel();
   for (const FieldSpec& field : kFields) {
     if (field.kind == K::Result) {
       findChild<QLabel*>(field.name)->clear();
@@ -786,10 +787,6 @@ void frmIP::LoadFromObject() {
     }
     if (!*field.property) continue;
     const std::string value = ostrand::GetProperty(o, field.property);
-    const bool known = std::any_of(opening_.begin(), opening_.end(), [&field](const auto& kept) {
-      return kept.first == field.property;
-    });
-    if (!known) opening_.emplace_back(field.property, value);
     switch (field.kind) {
       case K::Text:
       case K::Money:
@@ -814,12 +811,23 @@ void frmIP::LoadFromObject() {
     }
   }
   ShowRowsOfCase();
-  openingSaved_ = app_.state.DataSaved;
-  savedMeanwhile_ = false;
   loading_ = false;
   // The tabs show the results of the case as it opens, not only once a field is left.
   RecomputeAll(HandingTab(nullptr));
   o.BeginEdit();
+}
+
+void frmIP::KeepForCancel() {
+  ostrand::_WhBusObj& o = Object();
+  opening_.clear();
+  for (const FieldSpec& field : kFields) {
+    if (!*field.property) continue;
+    const bool known = std::any_of(opening_.begin(), opening_.end(), [&field](const auto& kept) {
+      return kept.first == field.property;
+    });
+    if (!known) opening_.emplace_back(field.property, ostrand::GetProperty(o, field.property));
+  }
+  openingSaved_ = app_.state.DataSaved;
 }
 
 void frmIP::reject() {
@@ -829,18 +837,10 @@ void frmIP::reject() {
 
 void frmIP::CancelInputs() {
   ostrand::_WhBusObj& o = Object();
-  bool changed = false;
   for (const auto& [property, value] : opening_) {
-    if (ostrand::GetProperty(o, property) == value) continue;
-    ostrand::LetProperty(o, property, value);
-    changed = true;
+    if (ostrand::GetProperty(o, property) != value) ostrand::LetProperty(o, property, value);
   }
-  // A case saved under a new name meanwhile holds the form's inputs, no longer the object's.
-  if (savedMeanwhile_) {
-    if (changed) app_.state.DataSaved = false;
-  } else {
-    app_.state.DataSaved = openingSaved_;
-  }
+  app_.state.DataSaved = openingSaved_;
 }
 
 bool frmIP::eventFilter(QObject* watched, QEvent* event) {

@@ -79,7 +79,7 @@ class frmIP : public QDialog {
   ostrand::_WhBusObj& Object();
 
   // Fills every control from the withholding object (the loading flag is set meanwhile), keeps
-  // the inputs as they are for Cancel, then starts an edit on the object.
+  // the inputs as they are for Cancel, shows the results, then starts an edit on the object.
   void LoadFromObject();
   bool Loading() const { return loading_; }
 
@@ -91,7 +91,8 @@ class frmIP : public QDialog {
   const QString& InputProblem() const { return inputProblem_; }
 
   // Cancel, Escape and the window's close button: the inputs go back to what they were when the
-  // form was filled, and so does the question whether they are saved.
+  // form was filled or last saved from it (its file-name button), and so does the question
+  // whether they are saved.
   void reject() override;
 
   // The property a text box writes ("sWages4Yr"); empty for other controls.
@@ -166,6 +167,8 @@ class frmIP : public QDialog {
   // Shows in the help box why the current computation tab (on the first tab: the case's
   // computation) has no result; clears the note when it has one.
   void ShowProblemOfTab();
+  // Keeps the inputs as they are now as the point Cancel returns to.
+  void KeepForCancel();
   void CancelInputs();
   template <typename T>
   std::vector<T*> ControlsOf(FieldKind kind) const;
@@ -177,10 +180,10 @@ class frmIP : public QDialog {
   QString problems_[4];  // why each computation tab shows no result; empty when it shows one
   QString currentHelp_;
   int warnedTab_ = -1;  // the tab whose mismatch warning this visit has shown
-  // The inputs as they were when the form was filled, put back by Cancel.
+  // The inputs as they were when the form was filled or last saved from it, put back by Cancel,
+  // and whether they were saved then.
   std::vector<std::pair<std::string, std::string>> opening_;
   bool openingSaved_ = true;
-  bool savedMeanwhile_ = false;
 };
 
 // The help text shown in txtHelp when a control gets the focus; empty for other controls.
