@@ -817,6 +817,20 @@ void frmIP::LoadFromObject() {
   o.BeginEdit();
 }
 
+void frmIP::FocusFirstInput() {
+  const int tab = vsTabIP->currentIndex();
+  for (const FieldSpec& field : kFields) {
+    if (field.tab != tab || field.kind == K::Result || !Shows(field.shown)) continue;
+    auto* control = findChild<QWidget*>(field.name);
+    if (!control->isEnabled() || !(control->focusPolicy() & Qt::TabFocus)) continue;
+    control->setFocus(Qt::OtherFocusReason);
+    // A form not yet shown gives the focus when it appears; its help is there from the start.
+    currentHelp_ = HelpTextFor(control->objectName());
+    SetInputProblem(inputProblem_);
+    return;
+  }
+}
+
 void frmIP::KeepForCancel() {
   ostrand::_WhBusObj& o = Object();
   opening_.clear();

@@ -82,6 +82,8 @@ class frmIP : public QDialog {
   // the inputs as they are for Cancel, shows the results, then starts an edit on the object.
   void LoadFromObject();
   bool Loading() const { return loading_; }
+  // Puts the focus in the first input of the current tab, and its help in the help box.
+  void FocusFirstInput();
 
   // The caption of the label beside a text box, without its colon ("Withholding Allowances").
   QString InputCaption(const QLineEdit* box) const;

@@ -138,6 +138,7 @@ void InitIP(App& app) {
         form.LoadFromObject();
         ControlExtend::CenterForm(&form);
         SetInitialIP(app, form);
+        form.FocusFirstInput();
         form.exec();
       },
       [&](const qel::QelError& error) { ReportFatalError(app, error, "InitIP"); });

@@ -290,10 +290,11 @@ TEST(QtDialogsTest, InputFormShownModallyFilledAndCentred) {
   program.app.platform.dialogs = &dialogs;
   program.app.state.CurrentFile = program.Path("ann.zov");
   program.app.state.withholding->sTaxpayer("Ann Example");
-  QString name, file, title;
+  QString name, file, title, focus;
   bool centred = false;
   WhenModal([&](QWidget* modal) {
     title = modal->windowTitle();
+    focus = modal->focusWidget() ? modal->focusWidget()->objectName() : QString();
     name = modal->findChild<QLineEdit*>("txtName")->text();
     file = modal->findChild<QLabel*>("lblFilename")->text();
     const QRect screen = modal->screen()->geometry();
@@ -304,6 +305,7 @@ TEST(QtDialogsTest, InputFormShownModallyFilledAndCentred) {
   });
   dialogs.ShowInputForm();
   EXPECT_EQ(title, "Inputs");
+  EXPECT_EQ(focus, "lstComputationChoice") << "the first input of the first tab";
   EXPECT_EQ(name, "Ann Example");
   EXPECT_EQ(file, QString::fromStdString(program.Path("ann.zov")));
   EXPECT_TRUE(centred);
