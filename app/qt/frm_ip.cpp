@@ -140,12 +140,12 @@ constexpr FieldSpec kFields[] = {
                        "Enter the name of the employee. This input is optional.")},
     {0, K::Text, "txtLine2", QT_TRANSLATE_NOOP("corvala::frmIP", "Optional Second Line:"), "Line2",
      QT_TRANSLATE_NOOP("corvala::frmIP",
-                       "Enter the a information that you would like printed on each report below "
+                       "Enter the information that you would like printed on each report below "
                        "the name of the employee. This input is optional.")},
     {0, K::FileName, "btnFilename", QT_TRANSLATE_NOOP("corvala::frmIP", "Change or set filename"),
      "",
      QT_TRANSLATE_NOOP("corvala::frmIP",
-                       "You can change or choose a filename by clicking on the button")},
+                       "You can change or choose a filename by clicking on the button.")},
 
     {1, K::TaxYearList, "lstTaxYearProforma", kTaxYear, "sTaxYear", kTaxYearHelp},
     {1, K::W4FormList, "lstW4FormProforma", kW4Form, "enumW4Form", kW4FormHelp, S::Years2020On},

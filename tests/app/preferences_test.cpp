@@ -153,6 +153,8 @@ TEST(GetFonts, WarnsThenKeepsTheChoiceWithinLimits) {
     EXPECT_EQ(t.app.state.ReportFontSize, r.size);
     ASSERT_EQ(t.dialogs.boxes.size(), 1u);
     EXPECT_EQ(t.dialogs.boxes[0].title, "WARNING!");
+    // The user is told what may happen, not an error number.
+    EXPECT_EQ(t.dialogs.boxes[0].text.find("380"), std::string::npos) << t.dialogs.boxes[0].text;
     ASSERT_EQ(t.ui.fontRequests.size(), 1u);
     EXPECT_TRUE(t.ui.fontRequests[0].bold);
     EXPECT_EQ(t.ui.fontRequests[0].name, "Lucida");

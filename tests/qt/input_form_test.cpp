@@ -367,6 +367,18 @@ TEST_F(InputForm, AFieldThatIsNotANumberLeavesTheResultEmptyAndTheProgramRunning
   EXPECT_TRUE(form->InputProblem().isEmpty());
 }
 
+// Every help text of the form is a whole sentence or more: it ends with a full stop and has no
+// stray article.
+TEST(InputFormHelp, EveryHelpTextEndsWithAFullStop) {
+  for (const FieldSpec& field : InputFields()) {
+    const QString help = HelpTextFor(field.name);
+    if (help.isEmpty()) continue;
+    SCOPED_TRACE(field.name);
+    EXPECT_TRUE(help.endsWith('.')) << help.toStdString();
+    EXPECT_FALSE(help.contains(" the a ")) << help.toStdString();
+  }
+}
+
 // Every number field, whatever a person types into it and leaves, keeps the program running;
 // a number too large for an amount is named in the help box like a word would be.
 TEST_F(InputForm, NothingTypedIntoANumberFieldEndsTheProgram) {
@@ -676,7 +688,7 @@ TEST_F(InputForm, EnterMovesToTheNextFieldAndHelpFollowsTheFocus) {
   Pump();
   EXPECT_TRUE(form->txtLine2->hasFocus());
   EXPECT_TRUE(form->isVisible()) << "Enter must not press OK";
-  EXPECT_TRUE(form->txtHelp->toPlainText().startsWith("Enter the a information"));
+  EXPECT_TRUE(form->txtHelp->toPlainText().startsWith("Enter the information"));
 }
 
 TEST_F(InputForm, LoadingShowsTheObjectsValuesWithoutChangingIt) {
