@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSignalBlocker>
 #include <QTabWidget>
 #include <QTextEdit>
@@ -527,7 +528,14 @@ void frmIP::Build() {
     }
     grid->setRowStretch(row, 1);
     grid->setColumnStretch(1, 1);
-    vsTabIP->addTab(page, Tr(kTabs[tab]));
+    // A page larger than the room the screen leaves (a large scale factor) scrolls; moving the
+    // focus to a control scrolls it into view.
+    auto* scroll = new QScrollArea;
+    scroll->setObjectName(QString("scrollTab%1").arg(tab));
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setWidget(page);
+    vsTabIP->addTab(scroll, Tr(kTabs[tab]));
   }
 
   txtHelp = new QTextEdit(this);

@@ -10,6 +10,7 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QTabWidget>
 #include <QTest>
 #include <QTextEdit>
@@ -20,6 +21,7 @@
 #include "ostrand/wh_bus_obj.h"
 #include "qt/frm_ip.h"
 #include "qt/qt_platform.h"
+#include "qt/small_forms.h"
 #include "test_support.h"
 
 namespace corvala::test {
@@ -156,7 +158,7 @@ TEST_F(InputForm, EachTabShowsItsComputationsResult) {
     SCOPED_TRACE(c.title);
     form->lstComputationChoice->setCurrentRow(c.computation);
     auto* list = Find<QListWidget>(c.frequencyList);
-    form->vsTabIP->setCurrentWidget(list->parentWidget());
+    GoToTabOf(list);
     list->setCurrentRow(c.frequency);
     if (c.unmarried) {
       auto* box = Find<QCheckBox>(c.unmarried);
@@ -246,6 +248,40 @@ TEST_F(InputForm, TheResultIsAlwaysThatOfTheInputsShown) {
   }
 }
 
+// At a scale factor of 2 a 1400x1000 screen offers 700x500: the form fits on it, and every
+// control of every tab can be scrolled into view, the buttons always in view.
+TEST_F(InputForm, EveryControlCanBeReachedOnAScreenAtTwiceTheScale) {
+  const QRect area(0, 0, 700, 500);
+  for (const char* year : {"2005", "2026"}) {  // 2026: with the Form W-4 box beside the rest
+    SCOPED_TRACE(year);
+    Object().sTaxYear(year);
+    form->LoadFromObject();
+    form->resize(760, 470);
+    FitOnScreen(form.get(), area);
+    Pump();
+    EXPECT_TRUE(area.contains(form->frameGeometry()))
+        << form->frameGeometry().width() << "x" << form->frameGeometry().height();
+    for (const FieldSpec& field : InputFields()) {
+      if (!form->Shows(field.shown)) continue;
+      auto* control = Find<QWidget>(field.name);
+      GoToTabOf(control);
+      auto* scroll = qobject_cast<QScrollArea*>(form->vsTabIP->currentWidget());
+      ASSERT_NE(scroll, nullptr);
+      scroll->ensureWidgetVisible(control);
+      Pump();
+      const QRect shown(control->mapTo(form.get(), QPoint(0, 0)), control->size());
+      EXPECT_TRUE(form->rect().contains(shown)) << field.name;
+      const QRect view(scroll->viewport()->mapTo(form.get(), QPoint(0, 0)),
+                       scroll->viewport()->size());
+      EXPECT_TRUE(view.intersects(shown)) << field.name << " scrolled into view";
+    }
+    for (QPushButton* button : {form->btnOK, form->btnCancel}) {
+      EXPECT_TRUE(
+          form->rect().contains(QRect(button->mapTo(form.get(), QPoint(0, 0)), button->size())));
+    }
+  }
+}
+
 TEST_F(InputForm, TheThreeFrequencyListsStayOnOneIndex) {
   for (const char* name : {"lstFreqProforma", "lstFreqTargeted", "lstFreqPercent"}) {
     for (int row : {3, 1, 4}) {
@@ -308,7 +344,7 @@ TEST_F(InputForm, EnteringAFieldOfAnotherComputationsTabWarns) {
     program.dialogs.boxes.clear();
     Object().enumComputationType(static_cast<ostrand::eComputationType>(row.computation));
     auto* box = Find<QLineEdit>(row.control);
-    form->vsTabIP->setCurrentWidget(box->parentWidget());
+    GoToTabOf(box);
     FocusOn(box);
     ASSERT_EQ(program.dialogs.boxes.size(), row.warns ? 1u : 0u);
     if (row.warns) {
@@ -594,7 +630,7 @@ TEST_F(InputForm, SharedInputsShowTheSameValueOnEveryTabWhileTyping) {
   for (QCheckBox* box :
        {form->chkUnmarriedTargeted, form->chkUnmarriedProforma, form->chkUnmarriedPercent}) {
     SCOPED_TRACE(box->objectName().toStdString());
-    form->vsTabIP->setCurrentWidget(box->parentWidget());
+    GoToTabOf(box);
     FocusOn(box);
     const bool before = box->isChecked();
     QTest::keyClick(box, Qt::Key_Space);
