@@ -1,7 +1,10 @@
 #include "core/file_operations.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
+#include <utility>
 #include <vector>
 
 #include "core/errors.h"
@@ -55,6 +58,33 @@ std::string WhyNotACase(const std::string& path) {
   return {};
 }
 
+// How the file is now: its modification time and size; nothing when it cannot be read.
+std::optional<std::pair<std::int64_t, std::uintmax_t>> StampOf(const std::string& path) {
+  std::error_code ec;
+  const auto time = std::filesystem::last_write_time(path, ec);
+  if (ec) return std::nullopt;
+  const std::uintmax_t size = std::filesystem::file_size(path, ec);
+  if (ec) return std::nullopt;
+  return std::make_pair(static_cast<std::int64_t>(time.time_since_epoch().count()), size);
+}
+
+void RememberStamp(App& app, const std::string& path,
+                   std::optional<std::pair<std::int64_t, std::uintmax_t>> stamp) {
+  if (stamp) {
+    app.state.FileStamps[OwnKey(path)] = *stamp;
+  } else {
+    app.state.FileStamps.erase(OwnKey(path));
+  }
+}
+
+// The file was changed on disk since this program last read or wrote it.
+bool ChangedSinceKnown(const App& app, const std::string& path) {
+  const auto known = app.state.FileStamps.find(OwnKey(path));
+  if (known == app.state.FileStamps.end()) return false;
+  const auto now = StampOf(path);
+  return now && *now != known->second;
+}
+
 // Tells the user why a case was not opened; a silent run also writes it to the error log.
 void Refuse(App& app, const std::string& message, long number, const std::string& source) {
   Dlg(app).MessageBox(message, Buttons::OK, Icon::Exclamation, "WARNING");
@@ -75,6 +105,8 @@ OpenOutcome LoadCase(App& app, const std::string& path) {
     return OpenOutcome::Refused;
   }
   std::unique_ptr<ostrand::_WhBusObj> fresh;
+  // Taken before the read: a change during it shows as a change at the next save.
+  const auto stamp = StampOf(path);
   try {
     fresh = ostrand::CreateObject(ostrand::kWhBusObjClassId);
     fresh->Load(path);
@@ -90,6 +122,7 @@ OpenOutcome LoadCase(App& app, const std::string& path) {
   st.DataSaved = true;
   st.DataFilePath = GetFolder(OwnKey(path));
   MarkOwnFile(app, path);
+  RememberStamp(app, path, stamp);
   ShowFileInStatusBar(app);
   return OpenOutcome::Loaded;
 }
@@ -184,6 +217,16 @@ bool Save(App& app, const std::string& name) {
           Buttons::YesNo, Icon::Exclamation, "Save");
       if (replace != Answer::Yes) return SaveAs(app);
     }
+    if (!st.IsSilentRun && ChangedSinceKnown(app, name)) {
+      Answer replace = Dlg(app).MessageBox(
+          name +
+              " was changed on disk since this program last read or wrote it, perhaps by another "
+              "copy of the program.\nDo you want to replace it with these inputs?\n\nYes "
+              "replaces it, No saves the inputs under another name, Cancel saves nothing.",
+          Buttons::YesNoCancel, Icon::Exclamation, "Save");
+      if (replace == Answer::No) return SaveAs(app);
+      if (replace != Answer::Yes) return false;
+    }
     try {
       WriteCase(app, name);
     } catch (const std::exception&) {
@@ -196,6 +239,7 @@ bool Save(App& app, const std::string& name) {
       return again == Answer::Yes && SaveAs(app);
     }
     MarkOwnFile(app, name);
+    RememberStamp(app, name, StampOf(name));
     st.DataFilePath = GetFolder(OwnKey(name));
     detail::PrefWrite(app, "Data Files", "Data File Path", st.DataFilePath);
     std::string debugName = (app.programFolder / st.DebugFileName).string();
@@ -214,8 +258,10 @@ bool SaveAs(App& app) {
       FilenameEmpty(app);
       return false;
     }
-    // The dialog asked before a file was replaced: the name is the user's choice.
+    // The dialog asked before a file was replaced: the name is the user's choice, whatever is
+    // in the file now.
     MarkOwnFile(app, *chosen);
+    RememberStamp(app, *chosen, std::nullopt);
     std::string previous = st.CurrentFile;
     bool previousNeverNamed = st.NeverNamed;
     st.CurrentFile = *chosen;
