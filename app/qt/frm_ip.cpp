@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPointer>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QSignalBlocker>
@@ -354,9 +355,11 @@ QWidget* NewControl(QWidget* page, const FieldSpec& field) {
   return control;
 }
 
-// While it lives, keeps the text keys typed into another window than `form` (a message box the
-// form put up) instead of letting that window swallow them; Replay types them into a control.
-// Enter, Escape, Space and Tab still reach the message box, to answer it.
+// While it lives, the message box the form puts up (the tab-mismatch warning) leaves no typed key
+// lost: the box does not block the form's window, so keys the window system still sends to the
+// form before the box has the keyboard arrive, and this filter keeps the text keys sent to
+// either window for Replay, which types them into a control. Enter, Escape, Space and Tab answer
+// the box wherever they are sent; mouse clicks and closing do not reach the form meanwhile.
 class KeysForField : public QObject {
  public:
   explicit KeysForField(QWidget* form) : form_(form) { qApp->installEventFilter(this); }
@@ -375,15 +378,43 @@ class KeysForField : public QObject {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
-    if (event->type() != QEvent::KeyPress || !watched->isWidgetType()) return false;
-    // The first widget a key reaches in the message box keeps it, so each key counts once.
+    if (!watched->isWidgetType()) return false;
     auto* widget = static_cast<QWidget*>(watched);
-    if (widget->window() == form_ || widget->window() != QApplication::activeModalWidget()) {
+    if (event->type() == QEvent::Show && widget->isWindow() && widget != form_ &&
+        widget->testAttribute(Qt::WA_ShowModal)) {
+      // Still before the window appears: shown without blocking the form.
+      widget->setWindowModality(Qt::NonModal);
+      box_ = widget;
       return false;
     }
+    if (box_.isNull() || !box_->isVisible()) return false;
+    const bool atForm = widget->window() == form_;
+    switch (event->type()) {
+      case QEvent::MouseButtonPress:
+      case QEvent::MouseButtonRelease:
+      case QEvent::MouseButtonDblClick:
+      case QEvent::Wheel:
+      case QEvent::Close:
+        if (!atForm) return false;
+        event->ignore();
+        return true;
+      case QEvent::KeyRelease:
+        return atForm;
+      case QEvent::KeyPress:
+        break;
+      default:
+        return false;
+    }
+    if (!atForm && widget->window() != box_) return false;
     auto* key = static_cast<QKeyEvent*>(event);
     const QString text = key->text();
-    if (text.isEmpty() || !text.front().isPrint() || key->key() == Qt::Key_Space) return false;
+    if (text.isEmpty() || !text.front().isPrint() || key->key() == Qt::Key_Space) {
+      if (!atForm) return false;
+      QKeyEvent answer(QEvent::KeyPress, key->key(), key->modifiers(), text);
+      QCoreApplication::sendEvent(box_->focusWidget() ? box_->focusWidget() : box_.data(), &answer);
+      return true;
+    }
+    // The first widget a key reaches keeps it, so each key counts once.
     keys_.push_back({key->key(), key->modifiers(), text});
     return true;
   }
@@ -395,6 +426,7 @@ class KeysForField : public QObject {
     QString text;
   };
   QWidget* form_;
+  QPointer<QWidget> box_;
   std::vector<Key> keys_;
 };
 

@@ -666,37 +666,70 @@ TEST_F(InputForm, MismatchWarningComesOncePerTabVisitAndTypedKeysReachTheFields)
   EXPECT_EQ(program.dialogs.boxes.size(), 2u);
 }
 
+// No key typed on is lost when the mismatch warning comes up, whether the field was entered by
+// Tab or by a click, and whether the keys reach the warning box or, before it has the keyboard,
+// the form's window that it blocks.
 TEST_F(InputForm, KeysTypedWhileTheMismatchWarningIsUpGoToTheField) {
   QtDialogs dialogs(program.app);
   program.app.platform.dialogs = &dialogs;
-  form->lstComputationChoice->setCurrentRow(ostrand::Percent);
-  form->vsTabIP->setCurrentIndex(1);
-  // The user goes on typing before answering the real warning box with Enter.
-  QString warning;
-  int answers = 0;
-  QTimer typist;
-  QObject::connect(&typist, &QTimer::timeout, [&warning, &answers] {
-    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    if (!box) return;
-    QWidget* target = box->focusWidget() ? box->focusWidget() : box;
-    if (warning.isEmpty()) {
-      warning = box->text();
-      QTest::keyClicks(target, "42");
-    }
-    // Enter answers the box; should it not have the focus yet, its button is clicked.
-    if (++answers < 5) {
-      QTest::keyClick(target, Qt::Key_Return);
+  struct Row {
+    const char* title;
+    bool byClick;
+    bool toFormWindow;
+  };
+  const Row rows[] = {{"Tab, keys to the box", false, false},
+                      {"Tab, keys to the form's window", false, true},
+                      {"click, keys to the box", true, false},
+                      {"click, keys to the form's window", true, true}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.title);
+    program.app.state.withholding = ostrand::CreateObject(ostrand::kWhBusObjClassId);
+    form->LoadFromObject();
+    form->lstComputationChoice->setCurrentRow(ostrand::Percent);
+    form->vsTabIP->setCurrentIndex(0);
+    form->vsTabIP->setCurrentIndex(1);
+    FocusOn(form->btnCancel);
+    // The user goes on typing before answering the real warning box with Enter.
+    QString warning;
+    int answers = 0;
+    QTimer typist;
+    QObject::connect(&typist, &QTimer::timeout, [&, this] {
+      QMessageBox* box = nullptr;
+      for (QWidget* top : QApplication::topLevelWidgets()) {
+        if (auto* shown = qobject_cast<QMessageBox*>(top); shown && shown->isVisible()) box = shown;
+      }
+      if (!box) return;
+      QWidget* target = box->focusWidget() ? box->focusWidget() : box;
+      if (warning.isEmpty()) {
+        warning = box->text();
+        // The form stays out of reach of the mouse meanwhile, as behind any message box.
+        QTest::mouseClick(form->btnOK, Qt::LeftButton);
+        if (row.toFormWindow) {
+          for (char key : {'4', '2'}) QTest::keyClick(form->windowHandle(), key);
+        } else {
+          QTest::keyClicks(target, "42");
+        }
+      }
+      // Enter answers the box; should it not have the focus yet, its button is clicked.
+      if (++answers < 5) {
+        QTest::keyClick(target, Qt::Key_Return);
+      } else {
+        box->defaultButton()->click();
+      }
+    });
+    typist.start(10);
+    if (row.byClick) {
+      QTest::mouseClick(form->txtAnnualWages, Qt::LeftButton);
     } else {
-      box->defaultButton()->click();
+      FocusOn(form->txtAnnualWages);
     }
-  });
-  typist.start(10);
-  FocusOn(form->txtAnnualWages);
-  typist.stop();
+    typist.stop();
+    EXPECT_TRUE(form->isVisible()) << "OK was clicked behind the warning";
+    EXPECT_TRUE(warning.startsWith("You selected the")) << warning.toStdString();
+    EXPECT_EQ(form->txtAnnualWages->text(), "42");
+    EXPECT_EQ(Object().sWages4Yr(), "42.00");
+  }
   program.app.platform.dialogs = &program.dialogs;
-  EXPECT_TRUE(warning.startsWith("You selected the")) << warning.toStdString();
-  EXPECT_EQ(form->txtAnnualWages->text(), "42");
-  EXPECT_EQ(Object().sWages4Yr(), "42.00");
 }
 
 TEST_F(InputForm, EnterOnAFocusedButtonPressesIt) {
