@@ -79,13 +79,24 @@ TEST(GetIni, MalformedPreferencesFileWarnsOnceAndTheDefaultsServe) {
   EXPECT_EQ(readWarnings, 1);
 }
 
-TEST(GetIni, PreferencesMoveToTheUserFolderWhenTheProgramFolderIsNotWritable) {
+// The preferences are the user's, whether the program folder can be written or not, and the
+// manual says where they are.
+TEST(GetIni, PreferencesAreKeptInTheUserFolderAsTheManualSays) {
   testing::TempFolder config;
+  testing::TempFolder writable;
   ::setenv("XDG_CONFIG_HOME", config.path().c_str(), 1);
-  App app;
-  app.programFolder = "/nonexistent/lib/qel-paystave";
-  EXPECT_EQ(P::PreferencesFilePath(app), config / "qel-paystave/Corvala.ini");
+  for (const std::filesystem::path& folder :
+       {std::filesystem::path("/nonexistent/lib/qel-paystave"), writable.path()}) {
+    SCOPED_TRACE(folder.string());
+    App app;
+    app.programFolder = folder;
+    EXPECT_EQ(P::PreferencesFilePath(app), config / "qel-paystave/Corvala.ini");
+  }
   ::unsetenv("XDG_CONFIG_HOME");
+  const std::string manual = testing::ReadFile(CORVALA_MANUAL);
+  EXPECT_NE(manual.find("<code>~/.config/qel-paystave/Corvala.ini</code>"), std::string::npos);
+  EXPECT_EQ(manual.find("beside the program when"), std::string::npos)
+      << "the manual must not place them in the program folder";
 }
 
 // The preferences file: plain INI in CR LF lines, the same file in silent and interactive runs.
