@@ -25,6 +25,33 @@ std::string OwnKey(const std::string& path) {
   return (ec ? std::filesystem::path(path) : absolute).lexically_normal().string();
 }
 
+// How the file is now: its modification time and size; nothing when it cannot be read.
+std::optional<std::pair<std::int64_t, std::uintmax_t>> StampOf(const std::string& path) {
+  std::error_code ec;
+  const auto time = std::filesystem::last_write_time(path, ec);
+  if (ec) return std::nullopt;
+  const std::uintmax_t size = std::filesystem::file_size(path, ec);
+  if (ec) return std::nullopt;
+  return std::make_pair(static_cast<std::int64_t>(time.time_since_epoch().count()), size);
+}
+
+void RememberStamp(App& app, const std::string& path,
+                   std::optional<std::pair<std::int64_t, std::uintmax_t>> stamp) {
+  if (stamp) {
+    app.state.FileStamps[OwnKey(path)] = *stamp;
+  } else {
+    app.state.FileStamps.erase(OwnKey(path));
+  }
+}
+
+// The file was changed on disk since this program last read or wrote it.
+bool ChangedSinceKnown(const App& app, const std::string& path) {
+  const auto known = app.state.FileStamps.find(OwnKey(path));
+  if (known == app.state.FileStamps.end()) return false;
+  const auto now = StampOf(path);
+  return now && *now != known->second;
+}
+
 enum class OpenOutcome { Loaded, Refused, Cancelled };
 
 FileDialogRequest Request(App& app, const char* title, const std::string& preset) {
@@ -56,33 +83,6 @@ std::string WhyNotACase(const std::string& path) {
   if (fs::is_directory(status)) return path + " is a folder, not a case file.";
   if (!fs::is_regular_file(status)) return path + " is not a case file: it is not a regular file.";
   return {};
-}
-
-// How the file is now: its modification time and size; nothing when it cannot be read.
-std::optional<std::pair<std::int64_t, std::uintmax_t>> StampOf(const std::string& path) {
-  std::error_code ec;
-  const auto time = std::filesystem::last_write_time(path, ec);
-  if (ec) return std::nullopt;
-  const std::uintmax_t size = std::filesystem::file_size(path, ec);
-  if (ec) return std::nullopt;
-  return std::make_pair(static_cast<std::int64_t>(time.time_since_epoch().count()), size);
-}
-
-void RememberStamp(App& app, const std::string& path,
-                   std::optional<std::pair<std::int64_t, std::uintmax_t>> stamp) {
-  if (stamp) {
-    app.state.FileStamps[OwnKey(path)] = *stamp;
-  } else {
-    app.state.FileStamps.erase(OwnKey(path));
-  }
-}
-
-// The file was changed on disk since this program last read or wrote it.
-bool ChangedSinceKnown(const App& app, const std::string& path) {
-  const auto known = app.state.FileStamps.find(OwnKey(path));
-  if (known == app.state.FileStamps.end()) return false;
-  const auto now = StampOf(path);
-  return now && *now != known->second;
 }
 
 // Tells the user why a case was not opened; a silent run also writes it to the error log.

@@ -301,14 +301,15 @@ std::optional<qel::QelError> CheckComputationInputs(ostrand::_WhBusObj& object,
     const double whole =
         std::clamp(std::round(qel::ToDouble(year)), double{INT_MIN}, double{INT_MAX});
     (void)ostrand::GetWithholdingYear(static_cast<int>(whole));
-    // The Steps of a 2020-or-later Form W-4 count from 2020 on.
-    if (whole >= 2020 && object.enumW4Form() == ostrand::W4Form::k2020OrLater) {
-      for (const Field& step : kSteps) fields.push_back(&step);
-    }
   } catch (const std::exception&) {
     // "No withholding tables for 2019: tables are available for 2005, 2020-2026."
     const qel::QelError error = qel::CurrentError();
     return qel::QelError(error.number(), source, error.description());
+  }
+  // The Steps of a 2020-or-later Form W-4 count from 2020 on.
+  if (std::round(qel::ToDouble(year)) >= 2020 &&
+      object.enumW4Form() == ostrand::W4Form::k2020OrLater) {
+    for (const Field& step : kSteps) fields.push_back(&step);
   }
   for (const Field* field : fields) {
     std::string value = (object.*(field->getter))();
