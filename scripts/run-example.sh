@@ -11,13 +11,15 @@ shift || true
 cases=("$@")
 ((${#cases[@]})) || cases=(proforma.zov weekly2026.zov)
 program=$build/bin/Corvala
-# Every program the README names, so the program folder is complete (Corvala brings its
-# interactive module, the tables and the manual); an up-to-date build only checks.
-[ -f "$build/CMakeCache.txt" ] ||
+if [ ! -x "$program" ]; then
   cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" --target Corvala paystave fennick Fennick
+  cmake --build "$build" --target Corvala qel_tables
+fi
 out=$(mktemp --suffix=.txt)
 trap 'rm -f "$out"' EXIT
+# Every program the README names, so the program folder is complete (Corvala brings its
+# interactive module, the tables and the manual); an up-to-date build only checks.
+cmake --build "$build" --target Corvala paystave fennick Fennick >&2
 for case in "${cases[@]}"; do
   rm -f "$out"
   echo "== Corvala /silent /input $case"
