@@ -207,6 +207,9 @@ TEST_F(InputForm, TheResultIsAlwaysThatOfTheInputsShown) {
       {"weekly2026.zov", Type, "txtWagesPercent", "2000", "lblWHPercentMethod", "270.19"},
       // 2005, single, weekly, no allowances: 76.40 + 25% of (1,000 - 606) = 174.90.
       {"weekly2026.zov", Pick, "lstTaxYearPercent", "2005", "lblWHPercentMethod", "174.90"},
+      // The year is one input of all tabs: chosen on the W-2 Proforma tab of a percentage case it
+      // leaves the case's own wages per pay check as they are.
+      {"weekly2026.zov", Pick, "lstTaxYearProforma", "2005", "lblWHPercentMethod", "174.90"},
       // A 2019 form, no allowances: 52,000 a year into the 2026 worksheet, 5,092 / 52.
       {"weekly2026.zov", Pick, "lstW4FormPercent", "2019 Or Earlier", "lblWHPercentMethod",
        "97.92"},
