@@ -852,8 +852,9 @@ void frmIP::LoadFromObject() {
   }
   ShowRowsOfCase();
   loading_ = false;
-  // The tabs show the results of the case as it opens, not only once a field is left.
-  RecomputeAll(HandingTab(nullptr));
+  // The tabs show the results of the case as it opens, not only once a field is left. Nothing
+  // is handed over yet: a case opened and confirmed unchanged is saved as it was read.
+  RecomputeAll(kNoTab);
   o.BeginEdit();
 }
 

@@ -166,6 +166,7 @@ class frmIP : public QDialog {
   // it. Only `handing` hands over its wages per pay check; the other year-level computation
   // leaves the percentage method's wages as they were. `typing` keeps the text being typed.
   void RecomputeAll(int handing, const QLineEdit* typing = nullptr);
+  static constexpr int kNoTab = 0;  // `handing` for no computation handing over its wages
   // Shows in the help box why the current computation tab (on the first tab: the case's
   // computation) has no result; clears the note when it has one.
   void ShowProblemOfTab();

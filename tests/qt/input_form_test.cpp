@@ -285,6 +285,32 @@ TEST_F(InputForm, EveryControlCanBeReachedOnAScreenAtTwiceTheScale) {
   }
 }
 
+// Showing the results on opening changes no input: a case opened and confirmed with OK is saved
+// as it was read.
+TEST_F(InputForm, OkOnAnOpenedCaseSavesItAsItWasRead) {
+  auto lines = [](const QString& path) {
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
+    QStringList kept;
+    for (const QByteArray& line : file.readAll().split('\n')) {
+      if (!line.startsWith("Version=") && !line.startsWith(';')) kept << line.trimmed();
+    }
+    kept.removeAll(QString());
+    return kept.join('\n').toStdString();
+  };
+  for (const char* example : {"proforma.zov", "targeted2026.zov"}) {
+    SCOPED_TRACE(example);
+    const QString copy = QString::fromStdString(program.Path(example));
+    QFile::remove(copy);
+    ASSERT_TRUE(QFile::copy(QString(CORVALA_EXAMPLES "/") + example, copy));
+    program.app.state.DataSaved = true;
+    ASSERT_TRUE(FileOperations::OpenFile(program.app, copy.toStdString()));
+    form->LoadFromObject();
+    QTest::mouseClick(form->btnOK, Qt::LeftButton);
+    EXPECT_EQ(lines(copy), lines(QString(CORVALA_EXAMPLES "/") + example));
+  }
+}
+
 TEST_F(InputForm, TheThreeFrequencyListsStayOnOneIndex) {
   for (const char* name : {"lstFreqProforma", "lstFreqTargeted", "lstFreqPercent"}) {
     for (int row : {3, 1, 4}) {
