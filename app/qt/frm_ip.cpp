@@ -20,6 +20,7 @@
 #include <QTabWidget>
 #include <QTextEdit>
 #include <QVBoxLayout>
+#include <QWindow>
 #include <algorithm>
 #include <string_view>
 
@@ -382,8 +383,12 @@ class KeysForField : public QObject {
     auto* widget = static_cast<QWidget*>(watched);
     if (event->type() == QEvent::Show && widget->isWindow() && widget != form_ &&
         widget->testAttribute(Qt::WA_ShowModal)) {
-      // Still before the window appears: shown without blocking the form.
+      // Still before the window appears: shown without blocking the form, and as a window of
+      // the form's, which the form (itself modal) therefore does not block either.
       widget->setWindowModality(Qt::NonModal);
+      if (QWindow* handle = widget->windowHandle(); handle && form_->windowHandle()) {
+        handle->setTransientParent(form_->windowHandle());
+      }
       box_ = widget;
       return false;
     }
@@ -565,6 +570,7 @@ void frmIP::Build() {
     auto* scroll = new QScrollArea;
     scroll->setObjectName(QString("scrollTab%1").arg(tab));
     scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setFocusPolicy(Qt::NoFocus);  // the focus goes to the controls, not to their frame
     scroll->setWidgetResizable(true);
     scroll->setWidget(page);
     vsTabIP->addTab(scroll, Tr(kTabs[tab]));

@@ -14,6 +14,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
+#include <QTabWidget>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -28,6 +29,7 @@
 #include "core/errors.h"
 #include "core/file_operations.h"
 #include "core/help_support.h"
+#include "ostrand/wh_bus_obj.h"
 #include "qt/qt_platform.h"
 #include "qt/small_forms.h"
 #include "test_support.h"
@@ -282,6 +284,53 @@ TEST(QtDialogsTest, HelpFileThatCannotBeShownIsSaidSoWithItsPath) {
     EXPECT_TRUE(text.contains(row.says)) << text.toStdString();
     EXPECT_TRUE(text.contains(QString::fromStdString(manual))) << text.toStdString();
   }
+}
+
+// The tab-mismatch warning over the (modal) input form answers a mouse click on its button, as
+// the window system delivers it.
+TEST(QtDialogsTest, TheTabWarningOverTheInputFormAnswersTheMouse) {
+  TestProgram program;
+  QtDialogs dialogs(program.app);
+  program.app.platform.dialogs = &dialogs;
+  program.app.state.CurrentFile = program.Path("ann.zov");
+  program.app.state.withholding->enumComputationType(ostrand::Percent);
+  int ticks = 0;
+  bool warned = false, answered = false;
+  QTimer user;
+  QObject::connect(&user, &QTimer::timeout, [&] {
+    ++ticks;
+    QMessageBox* box = nullptr;
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+      if (auto* shown = qobject_cast<QMessageBox*>(top); shown && shown->isVisible()) box = shown;
+    }
+    auto* form = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    if (box) {
+      QAbstractButton* ok = box->button(QMessageBox::Ok);
+      if (!warned) {
+        warned = true;
+        QTest::mouseClick(box->windowHandle(), Qt::LeftButton, {},
+                          ok->mapTo(box, ok->rect().center()));
+      } else if (ticks > 50) {
+        ok->click();  // the click went nowhere: end the test
+      }
+    } else if (warned) {
+      answered = ticks <= 50;
+      if (form) form->reject();
+    } else if (form && form->objectName() == "frmIP" && ticks == 1) {
+      // Outside this slot: the warning runs a loop of its own, in which this timer must tick.
+      QTimer::singleShot(0, form, [form] {
+        form->findChild<QTabWidget*>("vsTabIP")->setCurrentIndex(1);
+        FocusOn(form->findChild<QLineEdit*>("txtAnnualWages"));
+      });
+    } else if (form && ticks > 100) {
+      form->reject();  // no warning came: end the test
+    }
+  });
+  user.start(10);
+  dialogs.ShowInputForm();
+  user.stop();
+  EXPECT_TRUE(warned);
+  EXPECT_TRUE(answered) << "the warning did not take the click";
 }
 
 TEST(QtDialogsTest, InputFormShownModallyFilledAndCentred) {

@@ -311,6 +311,21 @@ TEST_F(InputForm, OkOnAnOpenedCaseSavesItAsItWasRead) {
   }
 }
 
+// Going to another tab takes the focus to an input of that tab, never to the frame around it.
+TEST_F(InputForm, AnotherTabTakesTheFocusToItsFirstInput) {
+  for (int tab : {1, 2, 3}) {
+    SCOPED_TRACE(tab);
+    form->vsTabIP->setCurrentIndex(0);
+    FocusOn(form->lstComputationChoice);
+    form->vsTabIP->setCurrentIndex(tab);
+    Pump();
+    ASSERT_NE(QApplication::focusWidget(), nullptr);
+    const FieldSpec* field = FieldNamed(QApplication::focusWidget()->objectName());
+    ASSERT_NE(field, nullptr) << QApplication::focusWidget()->objectName().toStdString();
+    EXPECT_EQ(field->tab, tab);
+  }
+}
+
 TEST_F(InputForm, TheThreeFrequencyListsStayOnOneIndex) {
   for (const char* name : {"lstFreqProforma", "lstFreqTargeted", "lstFreqPercent"}) {
     for (int row : {3, 1, 4}) {
