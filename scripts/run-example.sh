@@ -4,7 +4,8 @@
 # Then projects a household's 2026 income tax with fennick: both columns of family2026.scn (a
 # joint return with children, gains and itemized deductions; a single filer over 65).
 #   scripts/run-example.sh [build-folder] [case.zov ...]
-#   (default: build/release, built when needed; proforma.zov and weekly2026.zov in examples/)
+#   (default: build/release, built or brought up to date; proforma.zov and weekly2026.zov in
+#   examples/)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(realpath -m "${1:-$root/build/release}")
@@ -19,6 +20,9 @@ if [ ! -x "$program" ] || [ ! -x "$fennick" ]; then
 fi
 out=$(mktemp --suffix=.txt)
 trap 'rm -f "$out"' EXIT
+# Every program the README names, so the program folder is complete (Corvala brings its
+# interactive module, the tables and the manual); an up-to-date build only checks.
+cmake --build "$build" --target Corvala paystave fennick Fennick >&2
 for case in "${cases[@]}"; do
   rm -f "$out"
   echo "== Corvala /silent /input $case"

@@ -17,6 +17,12 @@ build() {
 # Formatting first: it is the quickest check.
 (cd "$root" && git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror)
 
+# The README's first command leaves a complete program folder whose Corvala opens its window.
+cmake -S "$root" -B "$root/build/release" -G Ninja -DQEL_WERROR=ON \
+  -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+bash "$root/scripts/run-example.sh" "$root/build/release" >/dev/null
+bash "$root/scripts/check-program-folder.sh" "$root/build/release"
+
 build "$root/build/release" -DCMAKE_BUILD_TYPE=RelWithDebInfo
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
   LSAN_OPTIONS=suppressions=$root/scripts/lsan.supp:print_suppressions=0 \

@@ -269,8 +269,15 @@ void StartDriver() {
     }
     // The input form's tab-mismatch warning may come up while the course types: a picture of
     // the first one, and each is answered.
-    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        box && box->text().startsWith("You selected the")) {
+    // It does not block the form, so it is found among the windows, not as the modal one.
+    QMessageBox* box = nullptr;
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+      if (auto* shown = qobject_cast<QMessageBox*>(top);
+          shown && shown->isVisible() && shown->text().startsWith("You selected the")) {
+        box = shown;
+      }
+    }
+    if (box) {
       static bool pictured = false;
       if (!pictured && !gOptions.pictures.isEmpty()) Snap(box, "msgTabWarning");
       pictured = true;

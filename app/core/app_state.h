@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
 #include <set>
@@ -60,12 +61,16 @@ struct AppState {
   std::array<std::string, 5> RecentFiles;
   std::string DebugFileName = "DEBUG.ZOV";
 
-  // The current case has never been given a name of the user's choosing (a new UNTITLED.ZOV):
+  // The current case has never been given a name of the user's choosing (a new UNTITLED.zov):
   // Save asks for one instead of writing the placeholder name.
   bool NeverNamed = false;
   // The files (absolute, normalised paths) opened or written in this session: a save replaces
   // any other existing file only after asking.
   std::set<std::string> OwnFiles;
+  // Of those, how each was (modification time, size) when this program last read or wrote it: a
+  // save asks before it replaces a file someone else has changed since (another copy of the
+  // program on the same case).
+  std::map<std::string, std::pair<std::int64_t, std::uintmax_t>> FileStamps;
   // Lines used on the current printer page; 0 means no page is open.
   std::int16_t PageLineCount = 0;
   // A report of the current report run could not be produced (a computation input that is not

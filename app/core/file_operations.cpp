@@ -1,7 +1,10 @@
 #include "core/file_operations.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
+#include <utility>
 #include <vector>
 
 #include "core/errors.h"
@@ -21,6 +24,33 @@ std::string OwnKey(const std::string& path) {
   std::error_code ec;
   std::filesystem::path absolute = std::filesystem::absolute(path, ec);
   return (ec ? std::filesystem::path(path) : absolute).lexically_normal().string();
+}
+
+// How the file is now: its modification time and size; nothing when it cannot be read.
+std::optional<std::pair<std::int64_t, std::uintmax_t>> StampOf(const std::string& path) {
+  std::error_code ec;
+  const auto time = std::filesystem::last_write_time(path, ec);
+  if (ec) return std::nullopt;
+  const std::uintmax_t size = std::filesystem::file_size(path, ec);
+  if (ec) return std::nullopt;
+  return std::make_pair(static_cast<std::int64_t>(time.time_since_epoch().count()), size);
+}
+
+void RememberStamp(App& app, const std::string& path,
+                   std::optional<std::pair<std::int64_t, std::uintmax_t>> stamp) {
+  if (stamp) {
+    app.state.FileStamps[OwnKey(path)] = *stamp;
+  } else {
+    app.state.FileStamps.erase(OwnKey(path));
+  }
+}
+
+// The file was changed on disk since this program last read or wrote it.
+bool ChangedSinceKnown(const App& app, const std::string& path) {
+  const auto known = app.state.FileStamps.find(OwnKey(path));
+  if (known == app.state.FileStamps.end()) return false;
+  const auto now = StampOf(path);
+  return now && *now != known->second;
 }
 
 enum class OpenOutcome { Loaded, Refused, Cancelled };
@@ -95,6 +125,8 @@ OpenOutcome LoadCase(App& app, const std::string& path) {
     return OpenOutcome::Refused;
   }
   std::unique_ptr<ostrand::_WhBusObj> fresh;
+  // Taken before the read: a change during it shows as a change at the next save.
+  const auto stamp = StampOf(path);
   try {
     fresh = ostrand::CreateObject(ostrand::kWhBusObjClassId);
     fresh->Load(path);
@@ -114,6 +146,7 @@ OpenOutcome LoadCase(App& app, const std::string& path) {
   st.DataSaved = true;
   st.DataFilePath = GetFolder(OwnKey(path));
   MarkOwnFile(app, path);
+  RememberStamp(app, path, stamp);
   ShowFileInStatusBar(app);
   return OpenOutcome::Loaded;
 }
@@ -192,7 +225,8 @@ bool OpenFile(App& app, const std::string& name) {
 }
 
 void OpenCommand(App& app, const std::string& name) {
-  if (OpenFileEx(app, name) != OpenOutcome::Cancelled) Dlg(app).ShowInputForm();
+  // A file that was not opened leaves the input form shut: it would show the previous case.
+  if (OpenFileEx(app, name) == OpenOutcome::Loaded) Dlg(app).ShowInputForm();
 }
 
 bool Save(App& app, const std::string& name) {
@@ -207,6 +241,16 @@ bool Save(App& app, const std::string& name) {
           Buttons::YesNo, Icon::Exclamation, "Save");
       if (replace != Answer::Yes) return SaveAs(app);
     }
+    if (!st.IsSilentRun && ChangedSinceKnown(app, name)) {
+      Answer replace = Dlg(app).MessageBox(
+          name +
+              " was changed on disk since this program last read or wrote it, perhaps by another "
+              "copy of the program.\nDo you want to replace it with these inputs?\n\nYes "
+              "replaces it, No saves the inputs under another name, Cancel saves nothing.",
+          Buttons::YesNoCancel, Icon::Exclamation, "Save");
+      if (replace == Answer::No) return SaveAs(app);
+      if (replace != Answer::Yes) return false;
+    }
     try {
       WriteCase(app, name);
     } catch (const std::exception&) {
@@ -219,6 +263,7 @@ bool Save(App& app, const std::string& name) {
       return again == Answer::Yes && SaveAs(app);
     }
     MarkOwnFile(app, name);
+    RememberStamp(app, name, StampOf(name));
     st.DataFilePath = GetFolder(OwnKey(name));
     detail::PrefWrite(app, "Data Files", "Data File Path", st.DataFilePath);
     std::string debugName = (app.programFolder / st.DebugFileName).string();
@@ -237,8 +282,10 @@ bool SaveAs(App& app) {
       FilenameEmpty(app);
       return false;
     }
-    // The dialog asked before a file was replaced: the name is the user's choice.
+    // The dialog asked before a file was replaced: the name is the user's choice, whatever is
+    // in the file now.
     MarkOwnFile(app, *chosen);
+    RememberStamp(app, *chosen, std::nullopt);
     std::string previous = st.CurrentFile;
     bool previousNeverNamed = st.NeverNamed;
     st.CurrentFile = *chosen;

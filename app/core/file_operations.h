@@ -12,10 +12,12 @@
 namespace corvala::FileOperations {
 
 // The file dialogs' filter and default extension.
-inline constexpr const char* kDataExtension = "ZOV";
-std::string FileFilter();  // "Data Files(*.ZOV)|*.ZOV|All Files(*.*)|*.*||"
+// Lower case, as the MIME type that lets a file manager open a case with the program has it;
+// files named .ZOV still open.
+inline constexpr const char* kDataExtension = "zov";
+std::string FileFilter();  // "Data Files(*.zov)|*.zov|All Files(*.*)|*.*||"
 
-// Fresh inputs named UNTITLED.ZOV in the data folder, then the input form. Asks about unsaved
+// Fresh inputs named UNTITLED.zov in the data folder, then the input form. Asks about unsaved
 // inputs first; Cancel stops.
 void NewFile(App& app);
 
@@ -28,7 +30,7 @@ void NewFile(App& app);
 bool OpenFile(App& app, const std::string& name);
 
 // The Open command, the "Old Scenario" start and a recent-file entry: OpenFile, then the input
-// form, unless the unsaved-inputs question or the Open dialog was cancelled.
+// form, only when the case was opened.
 void OpenCommand(App& app, const std::string& name);
 
 // Writes the withholding object to `name`. A case that was never named asks for a name (Save As)

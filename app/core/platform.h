@@ -27,8 +27,8 @@ struct FontRecord {
 struct FileDialogRequest {
   std::string title;             // "Open" or "Save As"
   std::string initialFolder;     // DataFilePath
-  std::string defaultExtension;  // ".ZOV"
-  std::string filter;            // "Data Files(*.ZOV)|*.ZOV|All Files(*.*)|*.*||"
+  std::string defaultExtension;  // ".zov"
+  std::string filter;            // "Data Files(*.zov)|*.zov|All Files(*.*)|*.*||"
   std::string presetName;        // Save As presets CurrentFile; Open presets nothing
 };
 

@@ -59,7 +59,7 @@ bool AskReportFont(App& app) {
   AppState& st = app.state;
   Dlg(app).MessageBox(
       "We strongly recommend the use of either the COURIER NEW or the COURIER font. Other fonts "
-      "might not align properly, or may cause an error 380.",
+      "might not align properly, or might not be usable for the reports.",
       Buttons::OK, Icon::Exclamation, "WARNING!");
   if (app.platform.reports == nullptr) return false;
   FontRequest request;

@@ -96,7 +96,7 @@ void PrnManager2(App& app, std::int16_t n, const std::string& heading1, const st
       counter = static_cast<std::int16_t>(counter + n);
     } else {
       detail::Dlg(app).MessageBox(std::to_string(n) + " lines passed to PrnManager2()." +
-                                      " Please use between 1 and " + "40",
+                                      " Please use between 1 and " + "40.",
                                   Buttons::OK, Icon::Critical, "Error!");
     }
   });

@@ -111,6 +111,8 @@ int PageLines(App& app) {
 
 struct Field {
   const char* label;
+  const char* section;  // where the case file keeps it
+  const char* key;
   std::string (ostrand::_WhBusObj::*getter)();
 };
 
@@ -280,13 +282,23 @@ std::string MismatchWarning(ostrand::eComputationType computation) {
 std::optional<qel::QelError> CheckComputationInputs(ostrand::_WhBusObj& object,
                                                     ostrand::eComputationType type) {
   using O = ostrand::_WhBusObj;
-  static const Field kWages{"Annual Wages", &O::sWages4Yr};
-  static const Field kAllowances{"Withholding Allowances", &O::sAllowancesIP};
-  static const Field kAdditional{"Additional Withholding Per Pay Check", &O::sAdditionalPayckWH};
-  static const Field kRemainingWages{"Wages For Rest Of The Year", &O::sRemainingWages};
-  static const Field kRemainingPeriods{"Pay Periods For Rest Of Year", &O::sRemainingPeriods};
-  static const Field kTargeted{"Desired Withholding For Rest Of Year", &O::sTargetedWH4Yr};
-  static const Field kWagesPercent{"Gross Wages For Pay Period", &O::sWagesPercent};
+  static const Field kWages{"Annual Wages", "Proforma", "Wage 4 yr", &O::sWages4Yr};
+  static const Field kAllowances{"Withholding Allowances", "Common", "Allow", &O::sAllowancesIP};
+  static const Field kAdditional{"Additional Withholding Per Pay Check", "Common", "Addl WH",
+                                 &O::sAdditionalPayckWH};
+  static const Field kRemainingWages{"Wages For Rest Of The Year", "Targeted", "Remain Wages",
+                                     &O::sRemainingWages};
+  static const Field kRemainingPeriods{"Pay Periods For Rest Of Year", "Targeted", "Remain Periods",
+                                       &O::sRemainingPeriods};
+  static const Field kTargeted{"Desired Withholding For Rest Of Year", "Targeted", "Targ WH",
+                               &O::sTargetedWH4Yr};
+  static const Field kWagesPercent{"Gross Wages For Pay Period", "Percent", "Wages",
+                                   &O::sWagesPercent};
+  static const Field kSteps[] = {
+      {"Step 3 Credits", "Common", "Step 3", &O::sStep3Credits},
+      {"Step 4(a) Other Income", "Common", "Step 4a", &O::sStep4aOtherIncome},
+      {"Step 4(b) Deductions", "Common", "Step 4b", &O::sStep4bDeductions},
+  };
   std::vector<const Field*> fields;
   switch (type) {
     case ostrand::proforma:
@@ -296,7 +308,7 @@ std::optional<qel::QelError> CheckComputationInputs(ostrand::_WhBusObj& object,
       fields = {&kRemainingWages, &kRemainingPeriods, &kTargeted, &kAllowances, &kAdditional};
       break;
     case ostrand::Percent:
-      fields = {&kWagesPercent, &kAllowances};
+      fields = {&kWagesPercent, &kAllowances, &kAdditional};
       break;
     default:
       return std::nullopt;
@@ -315,17 +327,29 @@ std::optional<qel::QelError> CheckComputationInputs(ostrand::_WhBusObj& object,
     const qel::QelError error = qel::CurrentError();
     return qel::QelError(error.number(), source, error.description());
   }
+  // The Steps of a 2020-or-later Form W-4 count from 2020 on.
+  if (std::round(qel::ToDouble(year)) >= 2020 &&
+      object.enumW4Form() == ostrand::W4Form::k2020OrLater) {
+    for (const Field& step : kSteps) fields.push_back(&step);
+  }
   for (const Field* field : fields) {
     std::string value = (object.*(field->getter))();
     if (!qel::IsNumeric(value)) {
       return qel::QelError(qel::err::kTypeMismatch, source,
                            std::string(field->label) + " is not a number: '" + value + "'");
     }
+    qel::Currency amount;
     try {
-      (void)qel::ToCurrency(value);
+      amount = qel::ToCurrency(value);
     } catch (const std::exception&) {
       return qel::QelError(qel::err::kOverflow, source,
                            std::string(field->label) + " is too large: '" + value + "'");
+    }
+    // No entry of a Form W-4 or a pay record is below zero.
+    if (amount < qel::Currency()) {
+      return qel::QelError(qel::err::kInvalidProperty, source,
+                           std::string(field->label) + " (\"" + field->key + "\" in section \"" +
+                               field->section + "\") cannot be negative: '" + value + "'");
     }
   }
   int frequency = static_cast<int>(object.enumFrequency());

@@ -13,12 +13,16 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPointer>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSignalBlocker>
 #include <QTabWidget>
 #include <QTextEdit>
 #include <QVBoxLayout>
+#include <QWindow>
 #include <algorithm>
+#include <string_view>
 
 #include "core/app.h"
 #include "core/file_operations.h"
@@ -139,12 +143,12 @@ constexpr FieldSpec kFields[] = {
                        "Enter the name of the employee. This input is optional.")},
     {0, K::Text, "txtLine2", QT_TRANSLATE_NOOP("corvala::frmIP", "Optional Second Line:"), "Line2",
      QT_TRANSLATE_NOOP("corvala::frmIP",
-                       "Enter the a information that you would like printed on each report below "
+                       "Enter the information that you would like printed on each report below "
                        "the name of the employee. This input is optional.")},
     {0, K::FileName, "btnFilename", QT_TRANSLATE_NOOP("corvala::frmIP", "Change or set filename"),
      "",
      QT_TRANSLATE_NOOP("corvala::frmIP",
-                       "You can change or choose a filename by clicking on the button")},
+                       "You can change or choose a filename by clicking on the button.")},
 
     {1, K::TaxYearList, "lstTaxYearProforma", kTaxYear, "sTaxYear", kTaxYearHelp},
     {1, K::W4FormList, "lstW4FormProforma", kW4Form, "enumW4Form", kW4FormHelp, S::Years2020On},
@@ -352,9 +356,11 @@ QWidget* NewControl(QWidget* page, const FieldSpec& field) {
   return control;
 }
 
-// While it lives, keeps the text keys typed into another window than `form` (a message box the
-// form put up) instead of letting that window swallow them; Replay types them into a control.
-// Enter, Escape, Space and Tab still reach the message box, to answer it.
+// While it lives, the message box the form puts up (the tab-mismatch warning) leaves no typed key
+// lost: the box does not block the form's window, so keys the window system still sends to the
+// form before the box has the keyboard arrive, and this filter keeps the text keys sent to
+// either window for Replay, which types them into a control. Enter, Escape, Space and Tab answer
+// the box wherever they are sent; mouse clicks and closing do not reach the form meanwhile.
 class KeysForField : public QObject {
  public:
   explicit KeysForField(QWidget* form) : form_(form) { qApp->installEventFilter(this); }
@@ -373,15 +379,47 @@ class KeysForField : public QObject {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
-    if (event->type() != QEvent::KeyPress || !watched->isWidgetType()) return false;
-    // The first widget a key reaches in the message box keeps it, so each key counts once.
+    if (!watched->isWidgetType()) return false;
     auto* widget = static_cast<QWidget*>(watched);
-    if (widget->window() == form_ || widget->window() != QApplication::activeModalWidget()) {
+    if (event->type() == QEvent::Show && widget->isWindow() && widget != form_ &&
+        widget->testAttribute(Qt::WA_ShowModal)) {
+      // Still before the window appears: shown without blocking the form, and as a window of
+      // the form's, which the form (itself modal) therefore does not block either.
+      widget->setWindowModality(Qt::NonModal);
+      if (QWindow* handle = widget->windowHandle(); handle && form_->windowHandle()) {
+        handle->setTransientParent(form_->windowHandle());
+      }
+      box_ = widget;
       return false;
     }
+    if (box_.isNull() || !box_->isVisible()) return false;
+    const bool atForm = widget->window() == form_;
+    switch (event->type()) {
+      case QEvent::MouseButtonPress:
+      case QEvent::MouseButtonRelease:
+      case QEvent::MouseButtonDblClick:
+      case QEvent::Wheel:
+      case QEvent::Close:
+        if (!atForm) return false;
+        event->ignore();
+        return true;
+      case QEvent::KeyRelease:
+        return atForm;
+      case QEvent::KeyPress:
+        break;
+      default:
+        return false;
+    }
+    if (!atForm && widget->window() != box_) return false;
     auto* key = static_cast<QKeyEvent*>(event);
     const QString text = key->text();
-    if (text.isEmpty() || !text.front().isPrint() || key->key() == Qt::Key_Space) return false;
+    if (text.isEmpty() || !text.front().isPrint() || key->key() == Qt::Key_Space) {
+      if (!atForm) return false;
+      QKeyEvent answer(QEvent::KeyPress, key->key(), key->modifiers(), text);
+      QCoreApplication::sendEvent(box_->focusWidget() ? box_->focusWidget() : box_.data(), &answer);
+      return true;
+    }
+    // The first widget a key reaches keeps it, so each key counts once.
     keys_.push_back({key->key(), key->modifiers(), text});
     return true;
   }
@@ -393,6 +431,7 @@ class KeysForField : public QObject {
     QString text;
   };
   QWidget* form_;
+  QPointer<QWidget> box_;
   std::vector<Key> keys_;
 };
 
@@ -526,7 +565,15 @@ void frmIP::Build() {
     }
     grid->setRowStretch(row, 1);
     grid->setColumnStretch(1, 1);
-    vsTabIP->addTab(page, Tr(kTabs[tab]));
+    // A page larger than the room the screen leaves (a large scale factor) scrolls; moving the
+    // focus to a control scrolls it into view.
+    auto* scroll = new QScrollArea;
+    scroll->setObjectName(QString("scrollTab%1").arg(tab));
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setFocusPolicy(Qt::NoFocus);  // the focus goes to the controls, not to their frame
+    scroll->setWidgetResizable(true);
+    scroll->setWidget(page);
+    vsTabIP->addTab(scroll, Tr(kTabs[tab]));
   }
 
   txtHelp = new QTextEdit(this);
@@ -594,23 +641,26 @@ void frmIP::Wire() {
   }
   btnOK->installEventFilter(this);
   btnCancel->installEventFilter(this);
+  connect(vsTabIP, &QTabWidget::currentChanged, this, [this] { ShowProblemOfTab(); });
   // Leaving a tab (its page hides) ends the visit.
   for (int tab = 0; tab < vsTabIP->count(); ++tab) vsTabIP->widget(tab)->installEventFilter(this);
 
   for (const FieldSpec& field : kFields) {
     if (!IsTextBox(field.kind)) continue;
     auto* box = findChild<QLineEdit*>(field.name);
-    const std::string property = field.property;
-    connect(box, &QLineEdit::textEdited, this, [this, box, property] {
+    connect(box, &QLineEdit::textEdited, this, [this, box, &field] {
       if (loading_) return;
+      const std::string property = field.property;
       if (ControlExtend::TextChg(app_, box, Object(), property)) {
         FileOperations::MarkInputsChanged(app_);
       }
       // The other boxes of the same input show what this one shows.
-      for (const FieldSpec& field : kFields) {
-        if (field.property != property || field.name == box->objectName()) continue;
-        if (auto* other = findChild<QLineEdit*>(field.name)) other->setText(box->text());
+      for (const FieldSpec& other : kFields) {
+        if (other.property != property || other.name == box->objectName()) continue;
+        if (auto* otherBox = findChild<QLineEdit*>(other.name)) otherBox->setText(box->text());
       }
+      // The result follows the typing; the box keeps the text as typed until it is left.
+      RecomputeAll(HandingTab(&field), box);
     });
   }
 
@@ -625,6 +675,7 @@ void frmIP::Wire() {
       const bool changed = Object().enumFrequency() != row;
       IPSupport::SyncFrequency(app_, *this, row);
       if (changed) FileOperations::MarkInputsChanged(app_);
+      RecomputeAll(HandingTab(nullptr));
     });
   }
   for (const FieldSpec& field : kFields) {
@@ -642,12 +693,13 @@ void frmIP::Wire() {
   for (QCheckBox* box : ControlsOf<QCheckBox>(K::Unmarried)) {
     connect(box, &QCheckBox::clicked, this, [this, box] {
       UnmarriedSync(box);
-      if (box == chkUnmarriedPercent) IPSupport::ShowPercentMethWH(app_, *this);
+      RecomputeAll(HandingTab(nullptr));
     });
   }
 
   connect(btnFilename, &QPushButton::clicked, this, [this] {
-    if (FileOperations::SaveAs(app_)) savedMeanwhile_ = true;
+    // The case saved under its new name is what Cancel returns to from now on.
+    if (FileOperations::SaveAs(app_)) KeepForCancel();
     Object().BeginEdit();
     IPSupport::SetInitialIP(app_, *this);
   });
@@ -684,7 +736,7 @@ void frmIP::ChoiceMade(const FieldSpec& field, QWidget* control) {
   }
   ShowChoice(field.property);
   ShowRowsOfCase();
-  Recompute(field.tab);
+  RecomputeAll(HandingTab(&field));
 }
 
 void frmIP::ShowChoice(const std::string& property) {
@@ -737,29 +789,43 @@ void frmIP::ShowProperty(const std::string& property, const QLineEdit* except) {
   }
 }
 
-void frmIP::Recompute(int tab) {
-  switch (tab) {
-    case 1:
-      IPSupport::ShowProformaWH(app_, *this);
-      // The year-level computations hand their wages per pay check to the percentage method.
-      ShowProperty("sWagesPercent", nullptr);
-      break;
-    case 2:
-      IPSupport::ShowTargeted(app_, *this);
-      ShowProperty("sWagesPercent", nullptr);
-      break;
-    case 3:
-      IPSupport::ShowPercentMethWH(app_, *this);
-      break;
-    default:
-      break;
+int frmIP::HandingTab(const FieldSpec* field) {
+  const int chosen = static_cast<int>(Object().enumComputationType()) + 1;
+  if (!field || field->tab == 0 || !*field->property) return chosen;
+  const std::string_view property = field->property;
+  for (const FieldSpec& other : kFields) {
+    if (other.tab != field->tab && property == other.property) return chosen;
   }
+  return field->tab;
+}
+
+void frmIP::RecomputeAll(int handing, const QLineEdit* typing) {
+  using Show = QString (*)(App&, frmIP&);
+  static constexpr Show kShow[] = {nullptr, IPSupport::ShowProformaWH, IPSupport::ShowTargeted,
+                                   IPSupport::ShowPercentMethWH};
+  ostrand::_WhBusObj& o = Object();
+  const std::string wages = o.sWagesPercent();
+  for (int tab : {1, 2}) {
+    if (tab == handing) continue;
+    problems_[tab] = kShow[tab](app_, *this);
+    if (o.sWagesPercent() != wages) o.sWagesPercent(wages);
+  }
+  if (handing == 1 || handing == 2) problems_[handing] = kShow[handing](app_, *this);
+  problems_[3] = kShow[3](app_, *this);
+  ShowProperty("sWagesPercent", typing);
+  ShowProblemOfTab();
+}
+
+void frmIP::ShowProblemOfTab() {
+  int tab = vsTabIP->currentIndex();
+  if (tab < 1 || tab > 3) tab = static_cast<int>(Object().enumComputationType()) + 1;
+  SetInputProblem(tab >= 1 && tab <= 3 ? problems_[tab] : QString());
 }
 
 void frmIP::LoadFromObject() {
   loading_ = true;
   ostrand::_WhBusObj& o = Object();
-  opening_.clear();
+  KeepForCancel();
   for (const FieldSpec& field : kFields) {
     if (field.kind == K::Result) {
       findChild<QLabel*>(field.name)->clear();
@@ -767,10 +833,6 @@ void frmIP::LoadFromObject() {
     }
     if (!*field.property) continue;
     const std::string value = ostrand::GetProperty(o, field.property);
-    const bool known = std::any_of(opening_.begin(), opening_.end(), [&field](const auto& kept) {
-      return kept.first == field.property;
-    });
-    if (!known) opening_.emplace_back(field.property, value);
     switch (field.kind) {
       case K::Text:
       case K::Money:
@@ -795,11 +857,38 @@ void frmIP::LoadFromObject() {
     }
   }
   ShowRowsOfCase();
-  lblAnnualWHProforma->setText("0.00");
-  openingSaved_ = app_.state.DataSaved;
-  savedMeanwhile_ = false;
   loading_ = false;
+  // The tabs show the results of the case as it opens, not only once a field is left. Nothing
+  // is handed over yet: a case opened and confirmed unchanged is saved as it was read.
+  RecomputeAll(kNoTab);
   o.BeginEdit();
+}
+
+void frmIP::FocusFirstInput() {
+  const int tab = vsTabIP->currentIndex();
+  for (const FieldSpec& field : kFields) {
+    if (field.tab != tab || field.kind == K::Result || !Shows(field.shown)) continue;
+    auto* control = findChild<QWidget*>(field.name);
+    if (!control->isEnabled() || !(control->focusPolicy() & Qt::TabFocus)) continue;
+    control->setFocus(Qt::OtherFocusReason);
+    // A form not yet shown gives the focus when it appears; its help is there from the start.
+    currentHelp_ = HelpTextFor(control->objectName());
+    SetInputProblem(inputProblem_);
+    return;
+  }
+}
+
+void frmIP::KeepForCancel() {
+  ostrand::_WhBusObj& o = Object();
+  opening_.clear();
+  for (const FieldSpec& field : kFields) {
+    if (!*field.property) continue;
+    const bool known = std::any_of(opening_.begin(), opening_.end(), [&field](const auto& kept) {
+      return kept.first == field.property;
+    });
+    if (!known) opening_.emplace_back(field.property, ostrand::GetProperty(o, field.property));
+  }
+  openingSaved_ = app_.state.DataSaved;
 }
 
 void frmIP::reject() {
@@ -809,18 +898,10 @@ void frmIP::reject() {
 
 void frmIP::CancelInputs() {
   ostrand::_WhBusObj& o = Object();
-  bool changed = false;
   for (const auto& [property, value] : opening_) {
-    if (ostrand::GetProperty(o, property) == value) continue;
-    ostrand::LetProperty(o, property, value);
-    changed = true;
+    if (ostrand::GetProperty(o, property) != value) ostrand::LetProperty(o, property, value);
   }
-  // A case saved under a new name meanwhile holds the form's inputs, no longer the object's.
-  if (savedMeanwhile_) {
-    if (changed) app_.state.DataSaved = false;
-  } else {
-    app_.state.DataSaved = openingSaved_;
-  }
+  app_.state.DataSaved = openingSaved_;
 }
 
 bool frmIP::eventFilter(QObject* watched, QEvent* event) {
@@ -918,7 +999,7 @@ void frmIP::Left(QWidget* control) {
     default:
       return;
   }
-  Recompute(field->tab);
+  RecomputeAll(HandingTab(field));
 }
 
 }  // namespace corvala

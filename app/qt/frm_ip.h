@@ -79,9 +79,11 @@ class frmIP : public QDialog {
   ostrand::_WhBusObj& Object();
 
   // Fills every control from the withholding object (the loading flag is set meanwhile), keeps
-  // the inputs as they are for Cancel, then starts an edit on the object.
+  // the inputs as they are for Cancel, shows the results, then starts an edit on the object.
   void LoadFromObject();
   bool Loading() const { return loading_; }
+  // Puts the focus in the first input of the current tab, and its help in the help box.
+  void FocusFirstInput();
 
   // The caption of the label beside a text box, without its colon ("Withholding Allowances").
   QString InputCaption(const QLineEdit* box) const;
@@ -91,7 +93,8 @@ class frmIP : public QDialog {
   const QString& InputProblem() const { return inputProblem_; }
 
   // Cancel, Escape and the window's close button: the inputs go back to what they were when the
-  // form was filled, and so does the question whether they are saved.
+  // form was filled or last saved from it (its file-name button), and so does the question
+  // whether they are saved.
   void reject() override;
 
   // The property a text box writes ("sWages4Yr"); empty for other controls.
@@ -155,7 +158,20 @@ class frmIP : public QDialog {
   void ShowRowsOfCase();
   // Shows the property's current value in every text box that holds it; `except` keeps its text.
   void ShowProperty(const std::string& property, const QLineEdit* except = nullptr);
-  void Recompute(int tab);
+  // The computation tab whose inputs a change of `field` concerns, which hands its wages per
+  // pay check to the percentage method: the field's own tab for an input only that tab has,
+  // else (shared inputs, the case as a whole: nullptr) the tab of the case's computation.
+  int HandingTab(const FieldSpec* field);
+  // Recomputes the three computation tabs, so that each shows the result of the inputs beside
+  // it. Only `handing` hands over its wages per pay check; the other year-level computation
+  // leaves the percentage method's wages as they were. `typing` keeps the text being typed.
+  void RecomputeAll(int handing, const QLineEdit* typing = nullptr);
+  static constexpr int kNoTab = 0;  // `handing` for no computation handing over its wages
+  // Shows in the help box why the current computation tab (on the first tab: the case's
+  // computation) has no result; clears the note when it has one.
+  void ShowProblemOfTab();
+  // Keeps the inputs as they are now as the point Cancel returns to.
+  void KeepForCancel();
   void CancelInputs();
   template <typename T>
   std::vector<T*> ControlsOf(FieldKind kind) const;
@@ -164,12 +180,13 @@ class frmIP : public QDialog {
   std::vector<QWidget*> form2020Boxes_;  // the "Form W-4" box of each computation tab
   bool loading_ = false;
   QString inputProblem_;
+  QString problems_[4];  // why each computation tab shows no result; empty when it shows one
   QString currentHelp_;
   int warnedTab_ = -1;  // the tab whose mismatch warning this visit has shown
-  // The inputs as they were when the form was filled, put back by Cancel.
+  // The inputs as they were when the form was filled or last saved from it, put back by Cancel,
+  // and whether they were saved then.
   std::vector<std::pair<std::string, std::string>> opening_;
   bool openingSaved_ = true;
-  bool savedMeanwhile_ = false;
 };
 
 // The help text shown in txtHelp when a control gets the focus; empty for other controls.

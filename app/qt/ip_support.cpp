@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QSignalBlocker>
 #include <QTabWidget>
 #include <QTextEdit>
 #include <algorithm>
@@ -44,6 +45,11 @@ QString InputProblem(frmIP& form, QLineEdit* box) {
     return frmIP::tr("\"%1\" is too large. Enter a smaller number there to see the result.")
         .arg(caption);
   }
+  // No entry of a Form W-4 or a pay record is below zero.
+  if (qel::ToDouble(value) < 0) {
+    return frmIP::tr("\"%1\" cannot be negative. Enter zero or more there to see the result.")
+        .arg(caption);
+  }
   return {};
 }
 
@@ -64,44 +70,45 @@ bool IsInputError(long number) {
 }
 
 // Recomputes one computation and shows `result()` in `label`. An input of the computation that
-// is not a number (an empty one included) or too large for an amount clears the label and says
-// so in txtHelp; so does a result too large to compute. The user goes on. Other failures go to
-// the error reporter.
+// is not a number (an empty one included), negative or too large for an amount clears the label;
+// so does a result too large to compute or a tax year without tables. Returns what the help box
+// is to say about it, empty when the label shows a result. Other failures go to the error
+// reporter.
 template <typename Compute, typename Result>
-void ShowResult(App& app, frmIP& form, QLabel* label, int tab, const char* location,
-                Compute compute, Result result) {
+QString ShowResult(App& app, frmIP& form, QLabel* label, int tab, const char* location,
+                   Compute compute, Result result) {
   ostrand::_WhBusObj& object = form.Object();
+  QString problem;
   Trap(
       [&] {
-        if (const QString problem = YearProblem(object); !problem.isEmpty()) {
-          label->clear();
-          form.SetInputProblem(problem);
-          return;
-        }
+        problem = YearProblem(object);
         for (QLineEdit* box : form.NumberInputs(tab)) {
-          const QString problem = InputProblem(form, box);
-          if (!problem.isEmpty()) {
-            label->clear();
-            form.SetInputProblem(problem);
-            return;
-          }
+          if (!problem.isEmpty()) break;
+          problem = InputProblem(form, box);
+        }
+        if (!problem.isEmpty()) {
+          label->clear();
+          return;
         }
         try {
           compute(object);
           label->setText(QString::fromStdString(result(object)));
-          form.SetInputProblem(QString());
         } catch (const std::exception&) {
           const qel::QelError error = qel::CurrentError();
           if (!IsInputError(error.number())) throw;
           label->clear();
-          form.SetInputProblem(
-              error.number() == qel::err::kTypeMismatch
-                  ? frmIP::tr("An input of this computation needs to be a number.")
-                  : frmIP::tr("The numbers of this computation are too large to work out a "
-                              "result. Enter smaller numbers to see the result."));
+          problem = error.number() == qel::err::kTypeMismatch
+                        ? frmIP::tr("An input of this computation needs to be a number.")
+                        : frmIP::tr(
+                              "The numbers of this computation are too large to work out "
+                              "a result. Enter smaller numbers to see the result.");
         }
       },
-      [&](const qel::QelError& error) { ReportThroughReporter(app, error, location); });
+      [&](const qel::QelError& error) {
+        label->clear();
+        ReportThroughReporter(app, error, location);
+      });
+  return problem;
 }
 
 const char* TabName(int tab) {
@@ -131,6 +138,7 @@ void InitIP(App& app) {
         form.LoadFromObject();
         ControlExtend::CenterForm(&form);
         SetInitialIP(app, form);
+        form.FocusFirstInput();
         form.exec();
       },
       [&](const qel::QelError& error) { ReportFatalError(app, error, "InitIP"); });
@@ -164,6 +172,7 @@ void SyncFrequency(App& app, frmIP& form, int index) {
       [&] {
         for (QListWidget* list :
              {form.lstFreqPercent, form.lstFreqProforma, form.lstFreqTargeted}) {
+          const QSignalBlocker quiet(list);  // the list the user clicked recomputes, once
           if (list->currentRow() != index) list->setCurrentRow(index);
         }
         form.Object().enumFrequency(static_cast<ostrand::eFrequency>(index));
@@ -173,22 +182,22 @@ void SyncFrequency(App& app, frmIP& form, int index) {
       });
 }
 
-void ShowProformaWH(App& app, frmIP& form) {
-  ShowResult(
+QString ShowProformaWH(App& app, frmIP& form) {
+  return ShowResult(
       app, form, form.lblAnnualWHProforma, 1, "IPSupport.ShowProformaWH",
       [](ostrand::_WhBusObj& o) { o.CalcProforma(); },
       [](ostrand::_WhBusObj& o) { return o.sPerYrWHProforma(); });
 }
 
-void ShowTargeted(App& app, frmIP& form) {
-  ShowResult(
+QString ShowTargeted(App& app, frmIP& form) {
+  return ShowResult(
       app, form, form.lblWHShort, 2, "IPSupport.ShowTargeted",
       [](ostrand::_WhBusObj& o) { o.CalcTargeted(); },
       [](ostrand::_WhBusObj& o) { return o.sShortage4Yr(); });
 }
 
-void ShowPercentMethWH(App& app, frmIP& form) {
-  ShowResult(
+QString ShowPercentMethWH(App& app, frmIP& form) {
+  return ShowResult(
       app, form, form.lblWHPercentMethod, 3, "IPSupport.ShowPercentMethWH",
       [](ostrand::_WhBusObj& o) { o.CalcWH4Paycheck(); },
       [](ostrand::_WhBusObj& o) { return o.sWHPercentMethod(); });

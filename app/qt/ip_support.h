@@ -2,6 +2,8 @@
 // step, the three recomputations and the gathering of the inputs on OK.
 #pragma once
 
+#include <QString>
+
 namespace ostrand {
 class _WhBusObj;
 }
@@ -25,12 +27,12 @@ bool ChkTab(App& app, frmIP& form);
 // Puts the three frequency lists on `index` and sets enumFrequency to it.
 void SyncFrequency(App& app, frmIP& form, int index);
 // Recompute one computation and show its main result on its tab. When an input of that
-// computation is not a number or too large, the result label is cleared and txtHelp names the
-// input; a result too large to work out, or a tax year whose tables are not installed, clears it
-// too. The user goes on in every case.
-void ShowProformaWH(App& app, frmIP& form);
-void ShowTargeted(App& app, frmIP& form);
-void ShowPercentMethWH(App& app, frmIP& form);
+// computation is not a number, negative or too large, a result is too large to work out, or the
+// tax year's tables are not installed, the result label is cleared and the returned text says
+// why (for the help box); empty when the label shows a result. The user goes on in every case.
+QString ShowProformaWH(App& app, frmIP& form);
+QString ShowTargeted(App& app, frmIP& form);
+QString ShowPercentMethWH(App& app, frmIP& form);
 // OK: takes the chosen computation's frequency and marital status into the object, saves the
 // inputs to the current file (asking for a name first when the case has none) and runs the
 // percentage method once (not for a tax year without tables). Returns false when the user cancelled

@@ -77,7 +77,7 @@ QStringList QtFileFilters(const std::string& filter) {
     QString description = parts[i].trimmed();
     const QString pattern = parts[i + 1].trimmed();
     if (description.isEmpty() && pattern.isEmpty()) continue;
-    // "Data Files(*.ZOV)": the pattern shown in the description is given again below.
+    // "Data Files(*.zov)": the pattern shown in the description is given again below.
     const qsizetype paren = description.indexOf('(');
     if (paren > 0 && description.endsWith(')')) description = description.left(paren).trimmed();
     QStringList globs;

@@ -19,7 +19,7 @@ namespace corvala {
 
 struct App;
 
-// The program's file-dialog filter ("Data Files(*.ZOV)|*.ZOV|All Files(*.*)|*.*||") in Qt's
+// The program's file-dialog filter ("Data Files(*.zov)|*.zov|All Files(*.*)|*.*||") in Qt's
 // syntax: one entry per description/pattern pair, patterns matched in either letter case, and
 // "*.*" meaning every file, dotted or not.
 QStringList QtFileFilters(const std::string& filter);

@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "qt/icons.h"
 
@@ -33,10 +34,17 @@ QLabel* NamedLabel(const char* name, const QString& text, QWidget* parent) {
 void CenterForm(QWidget* form) {
   QScreen* screen = form->screen() ? form->screen() : QGuiApplication::primaryScreen();
   if (!screen) return;
-  const QRect area = screen->geometry();
-  const QSize size = form->frameGeometry().size();
-  form->move(area.x() + (area.width() - size.width()) / 2,
-             area.y() + (area.height() - size.height()) / 2);
+  FitOnScreen(form, screen->availableGeometry());
+}
+
+void FitOnScreen(QWidget* form, const QRect& area) {
+  const QSize frame = form->frameGeometry().size() - form->size();
+  const QSize fitted = form->size().boundedTo(area.size() - frame).expandedTo(form->minimumSize());
+  if (fitted != form->size()) form->resize(fitted);
+  const QSize size = form->size() + frame;
+  // Centred; a form still larger than the area keeps its top left corner (title bar) on it.
+  form->move(area.x() + std::max(0, (area.width() - size.width()) / 2),
+             area.y() + std::max(0, (area.height() - size.height()) / 2));
 }
 
 frmAbout::frmAbout(const HelpSupport::AboutTexts& texts, QWidget* parent) : QDialog(parent) {

@@ -13,11 +13,15 @@ class QCheckBox;
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
+class QRect;
 
 namespace corvala {
 
-// Centres a window on the screen it is on: left = (screen width - width) / 2, top likewise.
+// Fits a window to the available area of the screen it is on and centres it there.
 void CenterForm(QWidget* form);
+// Makes the form no larger than `area` (as far as its minimum size allows; forms that can grow
+// large scroll their contents) and centres it there, its top left corner never off the area.
+void FitOnScreen(QWidget* form, const QRect& area);
 
 // frmAbout: the about box, also the splash screen at start-up.
 class frmAbout : public QDialog {

@@ -1,6 +1,7 @@
 #include "qtprint/frm_report_form.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QFontMetrics>
@@ -74,12 +75,20 @@ FrmReportForm::FrmReportForm(Actions actions, QWidget* parent)
   tbToolbar_->setObjectName(QStringLiteral("tbToolbar"));
   tbToolbar_->setToolButtonStyle(Qt::ToolButtonTextOnly);
   tbToolbar_->setMovable(false);
-  QAction* print = tbToolbar_->addAction(QStringLiteral("Print"));
-  print->setObjectName(QStringLiteral("print"));
-  QAction* exit = tbToolbar_->addAction(QStringLiteral("Exit"));
-  exit->setObjectName(QStringLiteral("exit"));
-  previewAction_ = tbToolbar_->addAction(QStringLiteral("Preview"));
-  previewAction_->setObjectName(QStringLiteral("preview"));
+  // Each button has its access key (the button's text keeps the ampersand, so Alt+letter
+  // presses it); Exit also answers Escape and the platform's Close key.
+  auto addButton = [this](const char* name, const char* caption) {
+    const QString text = QCoreApplication::translate("corvala::FrmReportForm", caption);
+    QAction* action = tbToolbar_->addAction(text);
+    action->setIconText(text);
+    action->setObjectName(QString::fromUtf8(name));
+    return action;
+  };
+  QAction* print = addButton("print", QT_TRANSLATE_NOOP("corvala::FrmReportForm", "&Print"));
+  print->setShortcut(QKeySequence::Print);
+  QAction* exit = addButton("exit", QT_TRANSLATE_NOOP("corvala::FrmReportForm", "E&xit"));
+  exit->setShortcuts({QKeySequence(QKeySequence::Close), QKeySequence(Qt::Key_Escape)});
+  previewAction_ = addButton("preview", QT_TRANSLATE_NOOP("corvala::FrmReportForm", "Pre&view"));
   previewAction_->setEnabled(false);
 
   txtReport_ = new QPlainTextEdit(this);

@@ -193,8 +193,22 @@ void QtPrinter::DrawSegment(const QString& segment) {
   }
   EnsureRoomForLine();
   const QFontMetricsF metrics(font_, &Target());
-  painter_.drawText(QPointF(x_, y_ + metrics.ascent()), segment);
-  x_ += metrics.horizontalAdvance(segment);
+  const double advance = metrics.horizontalAdvance(segment);
+  const double room = Target().width() - x_;
+  if (advance <= room) {
+    painter_.drawText(QPointF(x_, y_ + metrics.ascent()), segment);
+    x_ += advance;
+    return;
+  }
+  // Text that would run past the page edge (a long name) is narrowed to fit the rest of the
+  // line: it stays one line, so the page keeps its line count.
+  if (room <= 0) return;
+  painter_.save();
+  painter_.translate(x_, y_ + metrics.ascent());
+  painter_.scale(room / advance, 1.0);
+  painter_.drawText(QPointF(0, 0), segment);
+  painter_.restore();
+  x_ += room;
 }
 
 void QtPrinter::LineEnd() {

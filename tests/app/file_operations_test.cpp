@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <chrono>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -27,7 +29,7 @@ TEST(FileOperations, GetFolderCutsAtTheLastSlash) {
   EXPECT_EQ(FO::GetFolder("/home/ann/cases/a.zov"), "/home/ann/cases");
   EXPECT_EQ(FO::GetFolder("a.zov"), "");
   EXPECT_EQ(FO::GetFolder("/a.zov"), "");
-  EXPECT_EQ(FO::FileFilter(), "Data Files(*.ZOV)|*.ZOV|All Files(*.*)|*.*||");
+  EXPECT_EQ(FO::FileFilter(), "Data Files(*.zov)|*.zov|All Files(*.*)|*.*||");
 }
 
 TEST(FileOperations, SaveWritesTheCaseAndRemembersItsFolder) {
@@ -81,8 +83,8 @@ TEST(FileOperations, NewCaseAsksForANameWhenSaved) {
   t.app.state.DataFilePath = t.folder.path().string();
   t.obj().sTaxpayer("old inputs");
   FO::NewFile(t.app);
-  EXPECT_EQ(t.app.state.CurrentFile, t.path("UNTITLED.ZOV"));
-  EXPECT_EQ(t.window.status, "File: " + t.path("UNTITLED.ZOV"));
+  EXPECT_EQ(t.app.state.CurrentFile, t.path("UNTITLED.zov"));
+  EXPECT_EQ(t.window.status, "File: " + t.path("UNTITLED.zov"));
   EXPECT_EQ(t.obj().sTaxpayer(), "");  // a fresh object
   EXPECT_EQ(t.dialogs.inputFormShown, 1);
 
@@ -90,8 +92,8 @@ TEST(FileOperations, NewCaseAsksForANameWhenSaved) {
   EXPECT_FALSE(FO::Save(t.app, t.app.state.CurrentFile));
   ASSERT_EQ(t.dialogs.saveRequests.size(), 1u);
   EXPECT_EQ(t.dialogs.saveRequests[0].title, "Save As");
-  EXPECT_EQ(t.dialogs.saveRequests[0].presetName, t.path("UNTITLED.ZOV"));
-  EXPECT_FALSE(std::filesystem::exists(t.path("UNTITLED.ZOV")));
+  EXPECT_EQ(t.dialogs.saveRequests[0].presetName, t.path("UNTITLED.zov"));
+  EXPECT_FALSE(std::filesystem::exists(t.path("UNTITLED.zov")));
   EXPECT_TRUE(t.dialogs.boxes.empty());  // no "Filename Empty!" for a cancel
 
   // Answered: saved under the chosen name, which enters the recent list.
@@ -126,7 +128,7 @@ TEST(FileOperations, OpenLoadsTheChosenFile) {
   EXPECT_EQ(t.window.status, "File: " + file);
   EXPECT_EQ(t.dialogs.inputFormShown, 1);
   EXPECT_EQ(t.dialogs.openRequests[0].title, "Open");
-  EXPECT_EQ(t.dialogs.openRequests[0].defaultExtension, ".ZOV");
+  EXPECT_EQ(t.dialogs.openRequests[0].defaultExtension, ".zov");
 }
 
 // Opening what is not a case tells what is wrong and leaves the case in hand, its name, its
@@ -167,6 +169,7 @@ TEST(FileOperations, OpeningWhatIsNotACaseKeepsTheCaseInHand) {
     EXPECT_EQ(t.app.state.CurrentFile, own);
     EXPECT_FALSE(t.app.state.DataSaved);
     EXPECT_EQ(t.app.state.RecentFiles[0], "");
+    EXPECT_EQ(t.dialogs.inputFormShown, 0) << "the form would show the previous case";
   }
   // The message about a text file names the line that is wrong.
   t.dialogs.answers = {Answer::No};
@@ -174,6 +177,53 @@ TEST(FileOperations, OpeningWhatIsNotACaseKeepsTheCaseInHand) {
   EXPECT_FALSE(FO::OpenFile(t.app, ""));
   EXPECT_NE(t.dialogs.boxes.back().text.find("line"), std::string::npos)
       << t.dialogs.boxes.back().text;
+}
+
+// Two copies of the program on one case: before a save replaces what the other copy saved
+// meanwhile, the user is asked whether to replace it, save under another name, or not save.
+TEST(FileOperations, ASaveAsksBeforeReplacingAFileChangedOnDisk) {
+  struct Row {
+    Answer answer;
+    bool saved;
+    const char* caseFileHolds;  // the name in the case file afterwards
+  };
+  const Row rows[] = {
+      {Answer::Yes, true, "TP=Mine"},
+      {Answer::No, true, "TP=Other copy"},  // saved as other.zov instead
+      {Answer::Cancel, false, "TP=Other copy"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(static_cast<int>(row.answer));
+    TestApp t;
+    const std::string file = t.path("shared.zov");
+    SaveCase(t, file, "First");
+    // The other copy opens the case and saves it.
+    TestApp other;
+    other.dialogs.answers = {Answer::No};
+    ASSERT_TRUE(FO::OpenFile(other.app, file));
+    other.obj().sTaxpayer("Other copy");
+    ASSERT_TRUE(FO::Save(other.app, file));
+    std::filesystem::last_write_time(
+        file, std::filesystem::last_write_time(file) + std::chrono::seconds(2));
+    // This copy saves its own change.
+    t.dialogs.boxes.clear();
+    t.obj().sTaxpayer("Mine");
+    t.dialogs.answers = {row.answer};
+    t.dialogs.saveAnswers = {t.path("other.zov")};
+    EXPECT_EQ(FO::Save(t.app, file), row.saved);
+    ASSERT_EQ(t.dialogs.boxes.size(), 1u);
+    EXPECT_NE(t.dialogs.boxes[0].text.find("was changed on disk"), std::string::npos);
+    EXPECT_EQ(t.dialogs.boxes[0].buttons, Buttons::YesNoCancel);
+    EXPECT_NE(ReadFile(file).find(row.caseFileHolds), std::string::npos) << ReadFile(file);
+    if (row.answer == Answer::No) {
+      EXPECT_NE(ReadFile(t.path("other.zov")).find("TP=Mine"), std::string::npos);
+    }
+  }
+  // A file nobody else touched is saved without a question, again and again.
+  TestApp t;
+  SaveCase(t, t.path("mine.zov"), "One");
+  SaveCase(t, t.path("mine.zov"), "Two");
+  EXPECT_TRUE(t.dialogs.boxes.empty());
 }
 
 TEST(FileOperations, UnsavedQuestionOnNewAndOpen) {

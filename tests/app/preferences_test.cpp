@@ -81,13 +81,24 @@ TEST(GetIni, MalformedPreferencesFileWarnsOnceAndTheDefaultsServe) {
   EXPECT_EQ(readWarnings, 1);
 }
 
-TEST(GetIni, PreferencesMoveToTheUserFolderWhenTheProgramFolderIsNotWritable) {
+// The preferences are the user's, whether the program folder can be written or not, and the
+// manual says where they are.
+TEST(GetIni, PreferencesAreKeptInTheUserFolderAsTheManualSays) {
   testing::TempFolder config;
+  testing::TempFolder writable;
   ::setenv("XDG_CONFIG_HOME", config.path().c_str(), 1);
-  App app;
-  app.programFolder = "/nonexistent/lib/qel-paystave";
-  EXPECT_EQ(P::PreferencesFilePath(app), config / "qel-paystave/Corvala.ini");
+  for (const std::filesystem::path& folder :
+       {std::filesystem::path("/nonexistent/lib/qel-paystave"), writable.path()}) {
+    SCOPED_TRACE(folder.string());
+    App app;
+    app.programFolder = folder;
+    EXPECT_EQ(P::PreferencesFilePath(app), config / "qel-paystave/Corvala.ini");
+  }
   ::unsetenv("XDG_CONFIG_HOME");
+  const std::string manual = testing::ReadFile(CORVALA_MANUAL);
+  EXPECT_NE(manual.find("<code>~/.config/qel-paystave/Corvala.ini</code>"), std::string::npos);
+  EXPECT_EQ(manual.find("beside the program when"), std::string::npos)
+      << "the manual must not place them in the program folder";
 }
 
 // The preferences of an older installation, beside the program, are taken over once, whole.
@@ -192,6 +203,8 @@ TEST(GetFonts, WarnsThenKeepsTheChoiceWithinLimits) {
     EXPECT_EQ(t.app.state.ReportFontSize, r.size);
     ASSERT_EQ(t.dialogs.boxes.size(), 1u);
     EXPECT_EQ(t.dialogs.boxes[0].title, "WARNING!");
+    // The user is told what may happen, not an error number.
+    EXPECT_EQ(t.dialogs.boxes[0].text.find("380"), std::string::npos) << t.dialogs.boxes[0].text;
     ASSERT_EQ(t.ui.fontRequests.size(), 1u);
     EXPECT_TRUE(t.ui.fontRequests[0].bold);
     EXPECT_EQ(t.ui.fontRequests[0].name, "Lucida");

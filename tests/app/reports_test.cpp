@@ -367,7 +367,7 @@ TEST(Printing, ChunkCountsOutsideOneToFortyAreRefused) {
   }
   ASSERT_EQ(t.dialogs.boxes.size(), 3u);
   EXPECT_EQ(t.dialogs.boxes[1].text,
-            "41 lines passed to PrnManager2(). Please use between 1 and 40");
+            "41 lines passed to PrnManager2(). Please use between 1 and 40.");
   EXPECT_EQ(t.dialogs.boxes[1].title, "Error!");
   EXPECT_EQ(t.dialogs.boxes[1].icon, Icon::Critical);
   EXPECT_EQ(t.app.state.PageLineCount, 0);

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -199,6 +200,42 @@ TEST_F(SilentRun, InputThatIsNotANumberNamesTheField) {
   EXPECT_NE(r.err.find("Annual Wages is not a number: 'abc'"), std::string::npos) << r.err;
   EXPECT_NE(Log().find("Annual Wages is not a number: 'abc'"), std::string::npos);
   EXPECT_FALSE(fs::exists(dir_ / "out.txt"));
+}
+
+// No entry of a Form W-4 or a pay record is below zero: the run refuses the case naming the
+// key and writes no report.
+TEST_F(SilentRun, ANegativeEntryIsRefusedNamingTheKey) {
+  struct Row {
+    const char* example;
+    const char* entry;  // as the example has it
+    const char* negative;
+    const char* message;
+  };
+  const Row rows[] = {
+      {"proforma", "Wage 4 yr=58,500.00", "Wage 4 yr=-58,500.00",
+       "Annual Wages (\"Wage 4 yr\" in section \"Proforma\") cannot be negative: '-58,500.00'"},
+      {"proforma", "Allow=3", "Allow=-3",
+       "Withholding Allowances (\"Allow\" in section \"Common\") cannot be negative: '-3'"},
+      {"targeted2026", "Targ WH=4,000.00", "Targ WH=-1",
+       "(\"Targ WH\" in section \"Targeted\") cannot be negative: '-1.00'"},
+      {"weekly2026", "Addl WH=0.00", "Addl WH=-100",
+       "(\"Addl WH\" in section \"Common\") cannot be negative: '-100.00'"},
+      {"weekly2026", "Step 4a=0.00", "Step 4a=-5",
+       "Step 4(a) Other Income (\"Step 4a\" in section \"Common\") cannot be negative"},
+      {"percent", "\nWages=", "\nWages=-", "Gross Wages For Pay Period (\"Wages\" in section"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.negative);
+    std::string text = ReadFile(dir_ / (std::string(row.example) + ".zov"));
+    const std::size_t at = text.find(row.entry);
+    ASSERT_NE(at, std::string::npos);
+    text.replace(at, std::strlen(row.entry), row.negative);
+    std::ofstream(dir_ / "minus.zov", std::ios::binary) << text;
+    Outcome r = Corvala({"/silent", "/input", "minus.zov", "/output", "out.txt"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find(row.message), std::string::npos) << r.err;
+    EXPECT_FALSE(fs::exists(dir_ / "out.txt"));
+  }
 }
 
 TEST_F(SilentRun, OutputThatCannotBeWrittenFails) {

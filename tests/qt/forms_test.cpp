@@ -14,6 +14,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
+#include <QTabWidget>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -26,7 +27,9 @@
 
 #include "core/app.h"
 #include "core/errors.h"
+#include "core/file_operations.h"
 #include "core/help_support.h"
+#include "ostrand/wh_bus_obj.h"
 #include "qt/qt_platform.h"
 #include "qt/small_forms.h"
 #include "test_support.h"
@@ -283,16 +286,64 @@ TEST(QtDialogsTest, HelpFileThatCannotBeShownIsSaidSoWithItsPath) {
   }
 }
 
+// The tab-mismatch warning over the (modal) input form answers a mouse click on its button, as
+// the window system delivers it.
+TEST(QtDialogsTest, TheTabWarningOverTheInputFormAnswersTheMouse) {
+  TestProgram program;
+  QtDialogs dialogs(program.app);
+  program.app.platform.dialogs = &dialogs;
+  program.app.state.CurrentFile = program.Path("ann.zov");
+  program.app.state.withholding->enumComputationType(ostrand::Percent);
+  int ticks = 0;
+  bool warned = false, answered = false;
+  QTimer user;
+  QObject::connect(&user, &QTimer::timeout, [&] {
+    ++ticks;
+    QMessageBox* box = nullptr;
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+      if (auto* shown = qobject_cast<QMessageBox*>(top); shown && shown->isVisible()) box = shown;
+    }
+    auto* form = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    if (box) {
+      QAbstractButton* ok = box->button(QMessageBox::Ok);
+      if (!warned) {
+        warned = true;
+        QTest::mouseClick(box->windowHandle(), Qt::LeftButton, {},
+                          ok->mapTo(box, ok->rect().center()));
+      } else if (ticks > 50) {
+        ok->click();  // the click went nowhere: end the test
+      }
+    } else if (warned) {
+      answered = ticks <= 50;
+      if (form) form->reject();
+    } else if (form && form->objectName() == "frmIP" && ticks == 1) {
+      // Outside this slot: the warning runs a loop of its own, in which this timer must tick.
+      QTimer::singleShot(0, form, [form] {
+        form->findChild<QTabWidget*>("vsTabIP")->setCurrentIndex(1);
+        FocusOn(form->findChild<QLineEdit*>("txtAnnualWages"));
+      });
+    } else if (form && ticks > 100) {
+      form->reject();  // no warning came: end the test
+    }
+  });
+  user.start(10);
+  dialogs.ShowInputForm();
+  user.stop();
+  EXPECT_TRUE(warned);
+  EXPECT_TRUE(answered) << "the warning did not take the click";
+}
+
 TEST(QtDialogsTest, InputFormShownModallyFilledAndCentred) {
   TestProgram program;
   QtDialogs dialogs(program.app);
   program.app.platform.dialogs = &dialogs;
   program.app.state.CurrentFile = program.Path("ann.zov");
   program.app.state.withholding->sTaxpayer("Ann Example");
-  QString name, file, title;
+  QString name, file, title, focus;
   bool centred = false;
   WhenModal([&](QWidget* modal) {
     title = modal->windowTitle();
+    focus = modal->focusWidget() ? modal->focusWidget()->objectName() : QString();
     name = modal->findChild<QLineEdit*>("txtName")->text();
     file = modal->findChild<QLabel*>("lblFilename")->text();
     const QRect screen = modal->screen()->geometry();
@@ -303,6 +354,7 @@ TEST(QtDialogsTest, InputFormShownModallyFilledAndCentred) {
   });
   dialogs.ShowInputForm();
   EXPECT_EQ(title, "Inputs");
+  EXPECT_EQ(focus, "lstComputationChoice") << "the first input of the first tab";
   EXPECT_EQ(name, "Ann Example");
   EXPECT_EQ(file, QString::fromStdString(program.Path("ann.zov")));
   EXPECT_TRUE(centred);
@@ -311,8 +363,9 @@ TEST(QtDialogsTest, InputFormShownModallyFilledAndCentred) {
 TEST(QtDialogsTest, FileDialogCancelGivesNothingAndANameGetsTheDefaultExtension) {
   TestProgram program;
   QtDialogs dialogs(program.app);
-  FileDialogRequest request{"Save As", program.dir.path().toStdString(), ".ZOV",
-                            "Data Files(*.ZOV)|*.ZOV|All Files(*.*)|*.*||", ""};
+  FileDialogRequest request{"Save As", program.dir.path().toStdString(),
+                            std::string(".") + FileOperations::kDataExtension,
+                            FileOperations::FileFilter(), ""};
   WhenModal([](QWidget* modal) { qobject_cast<QDialog*>(modal)->reject(); });
   EXPECT_EQ(dialogs.AskSaveFile(request), std::nullopt);
 
@@ -330,7 +383,7 @@ TEST(QtDialogsTest, FileDialogCancelGivesNothingAndANameGetsTheDefaultExtension)
   });
   const auto chosen = dialogs.AskSaveFile(request);
   ASSERT_TRUE(chosen.has_value());
-  EXPECT_EQ(*chosen, program.Path("smith.ZOV"));
+  EXPECT_EQ(*chosen, program.Path("smith.zov")) << "the extension the MIME type matches";
   EXPECT_EQ(folder, program.dir.path());
   EXPECT_EQ(title, "Save As");
 

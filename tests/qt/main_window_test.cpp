@@ -137,7 +137,7 @@ TEST_F(MainWindow, ToolbarButtonsRunTheirCommands) {
       {"New",
        [&] {
          return program.dialogs.inputFormShown == 2 &&
-                QString::fromStdString(program.app.state.CurrentFile).endsWith("/UNTITLED.ZOV");
+                QString::fromStdString(program.app.state.CurrentFile).endsWith("/UNTITLED.zov");
        }},
       {"Save", [&] { return program.dialogs.saveRequests.size() == 1; }},  // never named yet
       {"Open", [&] { return program.dialogs.openRequests.size() == 1; }},

@@ -137,6 +137,32 @@ TEST(QtPrinterPdf, ColumnsLinesAndChunksReadBack) {
   EXPECT_EQ(ColumnOf(page[heading + 8], "Page  1"), 3);
 }
 
+// No printed line runs past the page edge: a line too long for the page (a long employee name
+// in the headings) is narrowed to fit and stays one line.
+TEST(QtPrinterPdf, ALineTooLongForThePageIsFittedToIt) {
+  TempFolder folder;
+  QtPrinter printer;
+  printer.SetPdfOutput((folder / "long.pdf").string());
+  printer.Device().setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Point);
+  std::string name = "Firstword";
+  for (int i = 0; i < 30; ++i) name += " Alexandrina";
+  name += " Lastword";
+  printer.PrintLineAt(10, name);
+  printer.PrintLineAt(10, "Next line");
+  printer.EndDoc();
+
+  const double pageWidth = printer.Device().pageLayout().fullRectPoints().width();
+  const auto words = qtprint_test::PdfWords(folder / "long.pdf");
+  const auto first = qtprint_test::FindWord(words, 1, "Firstword");
+  const auto last = qtprint_test::FindWord(words, 1, "Lastword");
+  const auto next = qtprint_test::FindWord(words, 1, "Next");
+  ASSERT_FALSE(last.text.empty()) << "the whole name is printed";
+  EXPECT_LE(last.right, pageWidth + 0.5) << "within the page, " << pageWidth << " points wide";
+  EXPECT_NEAR(last.top, first.top, 1.0) << "on one line";
+  EXPECT_NEAR(next.left, first.left, 1.0) << "the next line starts where it did";
+  EXPECT_GT(next.top, first.top);
+}
+
 TEST(QtPrinterPdf, PageBreaksAndPageNumbers) {
   TempFolder folder;
   QtPrinter printer;

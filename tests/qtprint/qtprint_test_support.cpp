@@ -108,6 +108,7 @@ std::vector<PdfWord> PdfWords(const std::filesystem::path& pdf) {
       word.page = page;
       word.left = Attribute(tag, "xMin");
       word.top = Attribute(tag, "yMin");
+      word.right = Attribute(tag, "xMax");
       words.push_back(word);
     }
     at = close + 1;

@@ -31,6 +31,7 @@ struct PdfWord {
   int page = 0;
   double left = 0;
   double top = 0;
+  double right = 0;
 };
 std::vector<PdfWord> PdfWords(const std::filesystem::path& pdf);
 // The first word with this text on `page` (1-based); a word with an empty text when absent.

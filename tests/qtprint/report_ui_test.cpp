@@ -340,7 +340,7 @@ TEST_F(QtReports, ReportWindowButtonsExitAndPrint) {
   EXPECT_EQ(bar->objectName(), QStringLiteral("tbToolbar"));
   QStringList texts;
   for (QAction* action : bar->actions()) texts << action->objectName() + "=" + action->text();
-  EXPECT_EQ(texts, QStringList({"print=Print", "exit=Exit", "preview=Preview"}));
+  EXPECT_EQ(texts, QStringList({"print=&Print", "exit=E&xit", "preview=Pre&view"}));
 
   // "print" runs the report run to the printer: the choice dialog, then the printed reports.
   QString caption;
@@ -358,6 +358,28 @@ TEST_F(QtReports, ReportWindowButtonsExitAndPrint) {
   DeleteClosedWindows();
   EXPECT_TRUE(form.isNull());
   EXPECT_TRUE(ui.OpenWindows().empty());
+}
+
+// The window closes from the keyboard: Escape, the platform's Close key and Exit's access key.
+TEST_F(QtReports, ReportWindowClosesFromTheKeyboard) {
+  const QKeySequence keys[] = {QKeySequence(Qt::Key_Escape), QKeySequence(QKeySequence::Close),
+                               QKeySequence(Qt::ALT | Qt::Key_X)};
+  for (const QKeySequence& key : keys) {
+    SCOPED_TRACE(key.toString().toStdString());
+    ReportWindow* window = ui.NewReportWindow();
+    window->SetCaption("Inputs Report - /home/ann/ann-example.zov");
+    window->Show();
+    QPointer<FrmReportForm> form = ui.OpenWindows().at(0);
+    QApplication::setActiveWindow(form);
+    form->findChild<QPlainTextEdit*>("txtReport")->setFocus();
+    QTest::keySequence(form, key);
+    // An access key presses its button with a short animation first.
+    for (int wait = 0; wait < 100 && !form.isNull(); ++wait) {
+      QTest::qWait(10);
+      DeleteClosedWindows();
+    }
+    EXPECT_TRUE(form.isNull());
+  }
 }
 
 // --- print preview ----------------------------------------------------------------------------
