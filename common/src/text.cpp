@@ -119,4 +119,17 @@ std::string EscapedControls(std::string_view text, std::string_view keep) {
   return out;
 }
 
+std::string YearRuns(const std::vector<int>& years, std::string_view through) {
+  std::string text;
+  for (std::size_t i = 0; i < years.size();) {
+    std::size_t j = i;
+    while (j + 1 < years.size() && years[j + 1] == years[j] + 1) ++j;
+    if (!text.empty()) text += ", ";
+    text += std::to_string(years[i]);
+    if (j > i) (text += through) += std::to_string(years[j]);
+    i = j + 1;
+  }
+  return text;
+}
+
 }  // namespace qel

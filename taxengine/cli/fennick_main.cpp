@@ -24,24 +24,11 @@
 
 namespace {
 
-// The installed years as runs: "2001 to 2026", or "2001 to 2009, 2011" where a file is missing.
-std::string YearRanges(const std::vector<int>& years) {
-  std::string text;
-  for (std::size_t i = 0; i < years.size();) {
-    std::size_t j = i;
-    while (j + 1 < years.size() && years[j + 1] == years[j] + 1) ++j;
-    if (!text.empty()) text += ", ";
-    text += std::to_string(years[i]);
-    if (j > i) text += " to " + std::to_string(years[j]);
-    i = j + 1;
-  }
-  return text;
-}
-
 std::string Usage() {
   const std::vector<int>& years = fennick::AvailableYears();
-  std::string installed = years.empty() ? "No tax year is installed"
-                                        : "Tax years " + YearRanges(years) + " are installed";
+  std::string installed = years.empty()
+                              ? "No tax year is installed"
+                              : "Tax years " + qel::YearRuns(years, " to ") + " are installed";
   return "Usage: fennick [--json] FILE [COLUMN]\n"
          "Loads scenario COLUMN (default 1) of the scenario file FILE, calculates the tax\n"
          "projection and prints it as a one-page report, or with --json as one JSON object whose\n"

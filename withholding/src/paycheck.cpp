@@ -327,20 +327,6 @@ std::filesystem::path FileOfYear(int year) {
   return detail::LibraryFolder() / ("wh" + std::to_string(year) + ".tbl");
 }
 
-// "2005, 2020-2026": runs of consecutive years as ranges.
-std::string YearsText(const std::vector<int>& years) {
-  std::string text;
-  for (std::size_t i = 0; i < years.size();) {
-    std::size_t j = i;
-    while (j + 1 < years.size() && years[j + 1] == years[j] + 1) ++j;
-    if (!text.empty()) text += ", ";
-    text += std::to_string(years[i]);
-    if (j > i) text += "-" + std::to_string(years[j]);
-    i = j + 1;
-  }
-  return text;
-}
-
 }  // namespace
 
 int PeriodsPerYear(eFrequency frequency) {
@@ -369,7 +355,7 @@ namespace {
         "No withholding tables for " + std::string(year) + ": " +
             (years.empty() ? "the folder " + detail::LibraryFolder().string() +
                                  " holds no table file of a year (wh<year>.tbl)."
-                           : "tables are available for " + YearsText(years) + "."));
+                           : "tables are available for " + qel::YearRuns(years, "-") + "."));
 }
 
 }  // namespace

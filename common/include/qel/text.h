@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace qel {
 
@@ -28,6 +29,10 @@ std::string BoolText(bool value);
 // start a line of its own. Everything else is kept as it is, and so are the ASCII characters in
 // `keep` (the line breaks of a message, say).
 std::string EscapedControls(std::string_view text, std::string_view keep = {});
+
+// Years (in ascending order) as runs of consecutive years, each run "first<through>last":
+// {2005, 2020, 2021, 2022} with " to " gives "2005, 2020 to 2022".
+std::string YearRuns(const std::vector<int>& years, std::string_view through);
 
 // The number of characters of UTF-8 text: the bytes that do not continue a sequence.
 std::size_t Utf8Length(std::string_view text);
