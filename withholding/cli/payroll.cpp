@@ -9,12 +9,14 @@
 #include <unordered_map>
 
 #include "ostrand/paycheck.h"
+#include "qel/batch.h"
 #include "qel/error.h"
 #include "qel/text.h"
 
 namespace paystave {
 namespace {
 
+using qel::AppendCsvField;
 using qel::Currency;
 
 // The input columns, found by header name in any order.
@@ -167,38 +169,45 @@ class Years {
   std::unordered_map<int, Entry> years_;
 };
 
-class Payroll {
- public:
-  Payroll(Output& output, std::ostream& problems) : out_(output), problems_(problems) {}
+// Where the columns are, from the header line.
+struct Layout {
+  static constexpr std::size_t kAbsent = static_cast<std::size_t>(-1);
+  std::array<std::size_t, kColumnCount> index{};
+  std::size_t width = 0;
+};
 
-  void Header(const CsvRecord& header) {
-    if (!header.error.empty())
-      throw InputError("line " + std::to_string(header.line) +
-                       ": the header is malformed: " + header.error);
-    index_.fill(kAbsent);
-    width_ = header.fields.size();
-    for (std::size_t i = 0; i < width_; ++i) {
-      for (std::size_t c = 0; c < kColumnCount; ++c) {
-        if (!qel::EqualsIgnoreCase(qel::TrimBlanks(header.fields[i]), kColumns[c].name)) continue;
-        if (index_[c] != kAbsent)
-          throw InputError("the column \"" + std::string(kColumns[c].name) + "\" appears twice");
-        index_[c] = i;
-      }
+Layout ReadHeader(const CsvRecord& header) {
+  if (!header.error.empty())
+    throw InputError("line " + std::to_string(header.line) +
+                     ": the header is malformed: " + header.error);
+  Layout layout;
+  layout.index.fill(Layout::kAbsent);
+  layout.width = header.fields.size();
+  for (std::size_t i = 0; i < layout.width; ++i) {
+    for (std::size_t c = 0; c < kColumnCount; ++c) {
+      if (!qel::EqualsIgnoreCase(qel::TrimBlanks(header.fields[i]), kColumns[c].name)) continue;
+      if (layout.index[c] != Layout::kAbsent)
+        throw InputError("the column \"" + std::string(kColumns[c].name) + "\" appears twice");
+      layout.index[c] = i;
     }
-    std::string missing;
-    for (std::size_t c = 0; c < kColumnCount; ++c)
-      if (kColumns[c].required && index_[c] == kAbsent)
-        missing += (missing.empty() ? "" : ", ") + std::string(kColumns[c].name);
-    if (!missing.empty()) throw InputError("the header lacks the required column(s) " + missing);
-    out_.Text().append(kOutputColumns);
-    out_.Text() += '\n';
   }
+  std::string missing;
+  for (std::size_t c = 0; c < kColumnCount; ++c)
+    if (kColumns[c].required && layout.index[c] == Layout::kAbsent)
+      missing += (missing.empty() ? "" : ", ") + std::string(kColumns[c].name);
+  if (!missing.empty()) throw InputError("the header lacks the required column(s) " + missing);
+  return layout;
+}
+
+// The rows of one worker.
+class Payroll : public qel::BatchRows {
+ public:
+  explicit Payroll(const Layout& layout) : layout_(layout) {}
 
   // One output row for the input row; false when the row is bad.
-  bool Row(const CsvRecord& row) {
+  bool Row(const CsvRecord& row, std::string& text, std::string& problems) override {
     problem_.clear();
     const bool ok = Compute(row);
-    std::string& text = out_.Text();
     AppendCsvField(text, Raw(row, kId));
     text += ',';
     if (ok) {
@@ -216,21 +225,18 @@ class Payroll {
     } else {
       text += ",,,";
       const std::string_view id = Raw(row, kId);
-      problems_ << "paystave: line " << row.line;
-      if (!id.empty()) problems_ << " (id " << id << ")";
-      problems_ << ": " << problem_ << "\n";
+      problems += "paystave: line " + std::to_string(row.line);
+      if (!id.empty()) problems += " (id " + std::string(id) + ")";
+      problems += ": " + problem_ + "\n";
     }
     text += '\n';
-    out_.Flushed();
     return ok;
   }
 
  private:
-  static constexpr std::size_t kAbsent = static_cast<std::size_t>(-1);
-
   // The field as it is (the id), or without blanks around it (every value read).
   std::string_view Raw(const CsvRecord& row, Column c) const {
-    const std::size_t i = index_[c];
+    const std::size_t i = layout_.index[c];
     return i < row.fields.size() ? row.fields[i] : std::string_view();
   }
   std::string_view Field(const CsvRecord& row, Column c) const {
@@ -244,9 +250,9 @@ class Payroll {
 
   bool Compute(const CsvRecord& row) {
     if (!row.error.empty()) return Fail(row.error);
-    if (row.fields.size() != width_)
+    if (row.fields.size() != layout_.width)
       return Fail("the row has " + std::to_string(row.fields.size()) +
-                  " fields where the header has " + std::to_string(width_));
+                  " fields where the header has " + std::to_string(layout_.width));
     for (std::size_t c = 0; c < kColumnCount; ++c)
       if (kColumns[c].required && Field(row, static_cast<Column>(c)).empty())
         return Fail(std::string(kColumns[c].name) + " is empty");
@@ -305,10 +311,7 @@ class Payroll {
     return true;
   }
 
-  Output& out_;
-  std::ostream& problems_;
-  std::array<std::size_t, kColumnCount> index_{};
-  std::size_t width_ = 0;
+  const Layout layout_;
   Years years_;
   ostrand::PaycheckInputs inputs_;
   ostrand::PaycheckWithholding result_;
@@ -327,15 +330,20 @@ std::string ColumnHelp() {
   return help;
 }
 
-long RunPayroll(CsvReader& input, Output& output, std::ostream& problems) {
+long RunPayroll(CsvReader& input, Output& output, std::ostream& problems, unsigned jobs) {
   CsvRecord record;
   if (!input.Next(record)) throw InputError("the input is empty: it needs a header line");
-  Payroll payroll(output, problems);
-  payroll.Header(record);
-  long bad = 0;
-  while (input.Next(record))
-    if (!payroll.Row(record)) ++bad;
-  return bad;
+  const Layout layout = ReadHeader(record);
+  output.Text().append(kOutputColumns);
+  output.Text() += '\n';
+  const qel::BatchCounts counts = qel::RunBatch(
+      input, jobs, [&] { return std::make_unique<Payroll>(layout); },
+      [&](std::string_view out, std::string_view trouble) {
+        output.Text().append(out);
+        output.Flushed();
+        problems << trouble;
+      });
+  return counts.bad;
 }
 
 }  // namespace paystave

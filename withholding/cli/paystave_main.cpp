@@ -1,6 +1,6 @@
 // paystave: the federal income-tax withholding of every pay check of a payroll run.
 //
-//   paystave [--output FILE] [INPUT]
+//   paystave [--output FILE] [--jobs N] [INPUT]
 //
 // Exit status: 0 every row computed, 1 some rows bad (reported, withholding left empty),
 // 2 nothing usable (command line, input or output).
@@ -14,9 +14,10 @@
 #include <string_view>
 #include <system_error>
 
-#include "csv.h"
 #include "output.h"
 #include "payroll.h"
+#include "qel/batch.h"
+#include "qel/csv.h"
 
 #ifndef PAYSTAVE_VERSION
 #error "PAYSTAVE_VERSION must be defined by the build"
@@ -25,14 +26,16 @@
 namespace {
 
 void PrintUsage(std::ostream& out) {
-  out << "Usage: paystave [--output FILE] [INPUT]\n"
+  out << "Usage: paystave [--output FILE] [--jobs N] [INPUT]\n"
          "Works out the federal income-tax withholding of each pay check of a payroll run.\n"
          "Reads CSV (RFC 4180) from INPUT, or from standard input when INPUT is absent or \"-\",\n"
          "with a header line naming the columns (any order, any letter case; other columns are\n"
          "ignored; an optional column that is absent or empty counts as 0 or its default):\n"
       << paystave::ColumnHelp()
       << "Amounts are written with \".\" as the decimal point and no thousands separators;\n"
-         "blank lines are skipped.\n"
+         "blank lines are skipped. Lines end in LF, CR LF or CR. A quoted field holds at most\n"
+         "64 KiB and a record at most 1 MiB: past that, or with a quote never closed, the run\n"
+         "stops (exit 2) naming the line where the quote or record began.\n"
          "Writes CSV to standard output: one row per input row, in input order, with the columns\n"
          "  "
       << paystave::kOutputColumns
@@ -40,6 +43,8 @@ void PrintUsage(std::ostream& out) {
          "(the last two, the worksheet's lines 2a and 2g, are empty for 2005's method). A bad\n"
          "row is reported on standard error with its line and id, and its withholding is empty.\n"
          "  -o, --output FILE   write to FILE instead, whole or not at all\n"
+         "  -j, --jobs N        compute on N threads (default: one per core); the output\n"
+         "                      keeps the input order\n"
          "  --help              print this text\n"
          "  --version           print the version\n"
          "Exit status: 0 every row computed, 1 some rows bad, 2 nothing usable (command line,\n"
@@ -49,6 +54,7 @@ void PrintUsage(std::ostream& out) {
 struct Options {
   std::string input;  // empty: standard input
   std::string output;
+  unsigned jobs = qel::DefaultBatchJobs();
 };
 
 // Parses the arguments; returns the exit status to end with, or -1 to go on.
@@ -71,6 +77,14 @@ int ParseArguments(int argc, char** argv, Options& options) {
         return 2;
       }
       options.output = argv[++i];
+    } else if (!optionsEnd && (arg == "--jobs" || arg == "-j" || arg.starts_with("--jobs="))) {
+      const std::string_view n = arg.starts_with("--jobs=") ? arg.substr(7)
+                                 : i + 1 < argc             ? std::string_view(argv[++i])
+                                                            : std::string_view();
+      if (!qel::ParseBatchJobs(n, options.jobs)) {
+        std::cerr << "paystave: --jobs needs a whole number from 1 to 1024, not \"" << n << "\"\n";
+        return 2;
+      }
     } else if (!optionsEnd && arg.starts_with("--output=")) {
       options.output = arg.substr(9);
     } else if (!optionsEnd && arg == "--") {
@@ -112,7 +126,7 @@ int main(int argc, char** argv) {
     if (fd < 0) return Fail("cannot read " + options.input + ": " + std::strerror(errno));
   }
   const std::string inputName = options.input.empty() ? "the standard input" : options.input;
-  paystave::CsvReader reader([&](char* into, std::size_t size) -> std::size_t {
+  qel::CsvReader reader([&](char* into, std::size_t size) -> std::size_t {
     for (;;) {
       const ssize_t n = ::read(fd, into, size);
       if (n >= 0) return static_cast<std::size_t>(n);
@@ -122,9 +136,11 @@ int main(int argc, char** argv) {
   try {
     paystave::Output output =
         options.output.empty() ? paystave::Output() : paystave::Output(options.output);
-    const long bad = paystave::RunPayroll(reader, output, std::cerr);
+    const long bad = paystave::RunPayroll(reader, output, std::cerr, options.jobs);
     output.Commit();
     return bad == 0 ? 0 : 1;
+  } catch (const qel::CsvLimitError& e) {
+    return Fail(inputName + ": " + e.what());
   } catch (const paystave::InputError& e) {
     return Fail(inputName + ": " + e.what());
   } catch (const std::system_error& e) {

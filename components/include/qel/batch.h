@@ -1,0 +1,44 @@
+// The batch pipeline of the commands that run over a CSV file one row at a time: the reader hands
+// out blocks of whole records, workers turn each block into output text (each worker with a row
+// handler of its own), and the writer passes the blocks' text on in input order. Memory stays flat:
+// only a few blocks per worker are in flight.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "qel/csv.h"
+
+namespace qel {
+
+// What one worker does with a row. Used by one thread at a time.
+class BatchRows {
+ public:
+  virtual ~BatchRows() = default;
+  // Appends the row's output to `out` and, when the row is bad, a message to `problems`; returns
+  // false for a bad row. Rows that are blank (IsBlankCsvRecord) are never handed over.
+  virtual bool Row(const CsvRecord& row, std::string& out, std::string& problems) = 0;
+};
+
+struct BatchCounts {
+  long rows = 0;
+  long bad = 0;
+};
+
+// Every core the machine reports, at least 1.
+unsigned DefaultBatchJobs();
+// The value of a --jobs option: a whole number from 1 to kMaxBatchJobs. False for anything else.
+inline constexpr unsigned kMaxBatchJobs = 1024;
+bool ParseBatchJobs(std::string_view text, unsigned& jobs);
+
+// Runs every row after the header (already read) through the handlers `makeRows` makes, one per
+// worker, on `jobs` threads (1: on this thread, no other), and hands the output and the problems
+// of consecutive rows to `write` in input order. An exception of the reader, of a handler or of
+// `write` stops the run (every worker joined) and is thrown on.
+BatchCounts RunBatch(
+    CsvReader& reader, unsigned jobs, const std::function<std::unique_ptr<BatchRows>()>& makeRows,
+    const std::function<void(std::string_view out, std::string_view problems)>& write);
+
+}  // namespace qel
