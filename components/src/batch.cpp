@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <condition_variable>
+#include <cstdint>
 #include <deque>
 #include <exception>
 #include <mutex>
@@ -112,6 +113,44 @@ class Pipeline {
 unsigned DefaultBatchJobs() {
   const unsigned cores = std::thread::hardware_concurrency();
   return cores == 0 ? 1 : cores;
+}
+
+const char* ParseBatchAmount(std::string_view text, Currency& value) {
+  const bool negative = !text.empty() && text.front() == '-';
+  std::int64_t raw = 0;
+  int decimals = -1;
+  bool digits = false;
+  for (char c : text.substr(negative ? 1 : 0)) {
+    if (c == '.' && decimals < 0) {
+      decimals = 0;
+      continue;
+    }
+    if (c < '0' || c > '9' || decimals == 4) return "is not a number";
+    if (raw > (INT64_MAX - 9) / 10) return "is too large";
+    raw = raw * 10 + (c - '0');
+    digits = true;
+    if (decimals >= 0) ++decimals;
+  }
+  if (!digits && !text.empty()) return "is not a number";
+  for (int d = decimals < 0 ? 0 : decimals; d < 4; ++d) {
+    if (raw > INT64_MAX / 10) return "is too large";
+    raw *= 10;
+  }
+  value = Currency::FromRaw(negative ? -raw : raw);
+  return nullptr;
+}
+
+void AppendBatchAmount(std::string& out, Currency value) {
+  const bool negative = value.raw() < 0;
+  const std::uint64_t magnitude = negative ? 0 - static_cast<std::uint64_t>(value.raw())
+                                           : static_cast<std::uint64_t>(value.raw());
+  const std::uint64_t cents = (magnitude + 50) / 100;
+  if (negative && cents != 0) out += '-';
+  char digits[24];
+  out.append(digits, std::to_chars(digits, digits + sizeof digits, cents / 100).ptr);
+  out += '.';
+  out += static_cast<char>('0' + cents % 100 / 10);
+  out += static_cast<char>('0' + cents % 10);
 }
 
 bool ParseBatchJobs(std::string_view text, unsigned& jobs) {

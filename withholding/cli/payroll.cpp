@@ -97,50 +97,15 @@ auto Named(const Names& names, std::string_view text) -> decltype(&names[0]) {
   return nullptr;
 }
 
-// An amount: digits with an optional point and up to four decimals. Empty text is zero.
+// An amount: digits with an optional point and up to four decimals, not negative. Empty text is
+// zero.
 bool ParseAmount(std::string_view text, Currency& value, std::string& problem,
                  std::string_view column) {
-  const auto fail = [&](std::string_view why) {
-    problem = std::string(column) + " " + std::string(text) + " " + std::string(why);
-    return false;
-  };
-  const bool negative = !text.empty() && text.front() == '-';
-  std::int64_t raw = 0;
-  int decimals = -1;
-  bool digits = false;
-  for (char c : text.substr(negative ? 1 : 0)) {
-    if (c == '.' && decimals < 0) {
-      decimals = 0;
-      continue;
-    }
-    if (c < '0' || c > '9' || decimals == 4) return fail("is not a number");
-    if (raw > (INT64_MAX - 9) / 10) return fail("is too large");
-    raw = raw * 10 + (c - '0');
-    digits = true;
-    if (decimals >= 0) ++decimals;
-  }
-  if (!digits && !text.empty()) return fail("is not a number");
-  for (int d = decimals < 0 ? 0 : decimals; d < 4; ++d) {
-    if (raw > INT64_MAX / 10) return fail("is too large");
-    raw *= 10;
-  }
-  if (negative && raw != 0) return fail("is negative");
-  value = Currency::FromRaw(raw);
-  return true;
-}
-
-// Two decimals, halves away from zero, "." and no thousands separators.
-void AppendAmount(std::string& out, Currency value) {
-  const bool negative = value.raw() < 0;
-  const std::uint64_t magnitude = negative ? 0 - static_cast<std::uint64_t>(value.raw())
-                                           : static_cast<std::uint64_t>(value.raw());
-  const std::uint64_t cents = (magnitude + 50) / 100;
-  if (negative && cents != 0) out += '-';
-  char digits[24];
-  out.append(digits, std::to_chars(digits, digits + sizeof digits, cents / 100).ptr);
-  out += '.';
-  out += static_cast<char>('0' + cents % 100 / 10);
-  out += static_cast<char>('0' + cents % 10);
+  const char* why = qel::ParseBatchAmount(text, value);
+  if (why == nullptr && value < Currency()) why = "is negative";
+  if (why == nullptr) return true;
+  problem = std::string(column) + " " + std::string(text) + " " + why;
+  return false;
 }
 
 // Each year's tables, or why there are none, looked up once per run.
@@ -211,14 +176,14 @@ class Payroll : public qel::BatchRows {
     AppendCsvField(text, Raw(row, kId));
     text += ',';
     if (ok) {
-      AppendAmount(text, result_.withholding);
+      qel::AppendBatchAmount(text, result_.withholding);
       text += ',';
       AppendCsvField(text, result_.table);
       text += ',';
       if (result_.method == ostrand::WithholdingMethod::kWorksheet1A) {
-        AppendAmount(text, result_.line2a);
+        qel::AppendBatchAmount(text, result_.line2a);
         text += ',';
-        AppendAmount(text, result_.line2g);
+        qel::AppendBatchAmount(text, result_.line2g);
       } else {
         text += ',';
       }

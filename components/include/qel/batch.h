@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "qel/csv.h"
+#include "qel/currency.h"
 
 namespace qel {
 
@@ -26,6 +27,13 @@ struct BatchCounts {
   long rows = 0;
   long bad = 0;
 };
+
+// An amount as batch files write it: an optional minus, digits, an optional point and at most
+// four decimals ("." whatever the locale; no thousands separators); empty text is 0. Returns
+// nullptr, or why the text is none ("is not a number", "is too large").
+const char* ParseBatchAmount(std::string_view text, Currency& value);
+// Appends the amount with two decimals, halves away from zero, "." and no thousands separators.
+void AppendBatchAmount(std::string& out, Currency value);
 
 // Every core the machine reports, at least 1.
 unsigned DefaultBatchJobs();
