@@ -116,7 +116,11 @@ unsigned DefaultBatchJobs() {
 }
 
 const char* ParseBatchAmount(std::string_view text, Currency& value) {
-  const bool negative = !text.empty() && text.front() == '-';
+  if (text.empty()) {
+    value = Currency();
+    return nullptr;
+  }
+  const bool negative = text.front() == '-';
   std::int64_t raw = 0;
   int decimals = -1;
   bool digits = false;

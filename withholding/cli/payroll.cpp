@@ -93,6 +93,8 @@ std::string NameList(const Names& names) {
 template <typename Names>
 auto Named(const Names& names, std::string_view text) -> decltype(&names[0]) {
   for (const auto& n : names)
+    if (n.name == text) return &n;  // as usually written
+  for (const auto& n : names)
     if (qel::EqualsIgnoreCase(n.name, text)) return &n;
   return nullptr;
 }
@@ -205,7 +207,11 @@ class Payroll : public qel::BatchRows {
     return i < row.fields.size() ? row.fields[i] : std::string_view();
   }
   std::string_view Field(const CsvRecord& row, Column c) const {
-    return qel::TrimBlanks(Raw(row, c));
+    const std::string_view raw = Raw(row, c);
+    const auto blank = [](char ch) { return ch == ' ' || ch == '\t'; };
+    // Most fields have no blank around them.
+    if (raw.empty() || (!blank(raw.front()) && !blank(raw.back()))) return raw;
+    return qel::TrimBlanks(raw);
   }
 
   bool Fail(std::string problem) {
