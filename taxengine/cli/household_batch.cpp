@@ -316,8 +316,9 @@ class Households : public qel::BatchRows {
         h.isDependent = true;
         break;
       default:
-        return Fail("mstat \"" + text(kMstat) +
-                    "\" is not 1 (single), 2 (joint), 6 (separate) or 8 (dependent)");
+        return Fail((text(kMstat).empty() ? std::string("mstat is missing or empty")
+                                          : "mstat \"" + text(kMstat) + "\"") +
+                    ": it must be 1 (single), 2 (joint), 6 (separate) or 8 (dependent)");
     }
     const bool joint = filers == 2;
     for (Column c : {kSwages, kSsemp})

@@ -302,6 +302,8 @@ TEST(HouseholdBatch, BadRowsAndExitStatus) {
       {"--batch -", "year,YEAR\n", 2, "", "\"year\" appears twice"},
       {"--batch -", "taxsimid,year,pwages,mstat\n1,2005,9\"00,1\n2,2005,\"1\n", 2, "",
        "line 3: a quoted field opened here is never closed"},
+      {"--batch -", "taxsimid,year,pwages\n1,2005,100\n", 1, kHeader + "1,2005,,,,,,,,\n",
+       "line 2 (taxsimid 1): mstat is missing or empty: it must be 1 (single)"},
       {"--batch -",
        "taxsimid,year,mstat,pwages,gssi,state\n"
        "1,2005,1,50000,0,0\n"
@@ -319,7 +321,7 @@ TEST(HouseholdBatch, BadRowsAndExitStatus) {
                  "2,2005,,,,,,,,\n3,2000,,,,,,,,\n4,2005,,,,,,,,\n5,2005,,,,,,,,\n6,2005,,,,,,,,\n"
                  "7,2005,,,,,,,,\n8,2005,,,,,,,,\n9,2005,,,,,,,,\n"
                  "10,2005,0,7115.00,0.00,7650.00,25.00,0.00,15.40,3825.00\n",
-       "line 3 (taxsimid 2): mstat \"3\" is not 1 (single), 2 (joint), 6 (separate) or 8"},
+       "line 3 (taxsimid 2): mstat \"3\": it must be 1 (single), 2 (joint), 6 (separate) or 8"},
   };
   for (const auto& row : rows) {
     const auto run = RunCommand(folder, fennick + " " + row.arguments, row.input);
