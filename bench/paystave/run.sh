@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # paystave on a payroll of a million rows, with one job and with every core, timed beside awk
-# summing one column of the same file: the wall time of each, median of five runs. Other work on the machine slows both; compare the
-# two figures of one run, and rerun when the load average is low.
+# summing one column of the same file: the wall time of each, median of five runs. Other work on
+# the machine slows both; compare the figures of one run, and rerun when the load average is low.
 #
 #   bash bench/paystave/run.sh [BUILD_FOLDER] [ROWS]      (defaults: build/release, 1000000)
 set -euo pipefail
