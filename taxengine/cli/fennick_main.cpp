@@ -29,6 +29,8 @@ constexpr const char* kUsage =
     "Loads scenario COLUMN (default 1) of the scenario file FILE, calculates the tax\n"
     "projection and prints it as a one-page report, or with --json as one JSON object whose\n"
     "keys are the result property names.\n"
+    "Tax years 2001 to 2026 (one table file Ind<year>.tbl each); a later year is computed\n"
+    "with the figures of the latest year installed, and the report says so.\n"
     "  --json   print JSON instead of the report (before or after FILE)\n"
     "  --help   print this text\n"
     "Exit status: 0 done, 1 the file or scenario could not be used, 2 bad arguments.\n"
@@ -177,6 +179,12 @@ void PrintReport(fennick::_iTop& top, int column, std::ostream& out) {
   std::string desc = qel::AsUtf8(qel::TrimTrailingBlanks(top.ScenarioDesc()));
   r.Heading("Federal income-tax projection for " + top.TaxYear() + " (scenario " +
             std::to_string(column) + ")");
+  std::string tablesYear = top.TablesYear();
+  if (tablesYear == "0") {
+    r.Heading("No figures of tax year " + top.TaxYear() + " or earlier");
+  } else if (tablesYear != top.TaxYear()) {
+    r.Heading("Figures of " + tablesYear + " used for tax year " + top.TaxYear());
+  }
   r.Heading("Taxpayer:       " + qel::AsUtf8(top.Taxpayer()));
   if (!desc.empty()) r.Heading("Description:    " + desc);
   std::string status = top.sFilingStatus();
@@ -203,19 +211,30 @@ void PrintReport(fennick::_iTop& top, int column, std::ostream& out) {
   r.Line("Adjusted gross income", "AGI", 0);
   r.Blank();
   r.Heading("Deductions");
+  if (top.oItem()->CharDedAllowed() != top.oItem()->CharDed()) {
+    r.Line("Charitable contributions allowed", "oItem.CharDedAllowed");
+  }
   r.Line("Itemized deductions after reduction", "oItem.TotNet");
   r.Line("Standard deduction", "oItem.StdDed");
   r.Line("Deduction used", "ItemOrStdDed", 0);
-  r.Line("Exemptions", "ExemptionDed", 0);
+  // From 2025 there are no exemptions; the line holds the senior deduction.
+  bool senior = std::stoi(top.TablesYear()) >= 2025;
+  r.Line(senior ? "Senior deduction" : "Exemptions", "ExemptionDed", 0);
   r.Line("Taxable income", "TaxInc", 0);
   r.Blank();
   r.Heading("Tax");
   r.Line("Regular tax", "IncTax");
+  if (top.FilingStatus() == fennick::fl_mar_sep) {
+    r.Line("Minimum-tax add-back, separate return", "oAMT.MFSAddBack");
+  }
   r.Line("Tentative minimum tax", "oAMT.TentativeAMT");
   r.Line("Alternative minimum tax", "oAMT.AMT");
   r.Line("Regular or minimum tax", "RegAndAmtTax", 0);
   r.Line("Self-employment tax, spouse 1", "oOtherTaxes.SETaxSp1");
   r.Line("Self-employment tax, spouse 2", "oOtherTaxes.SETaxSp2");
+  if (top.oOtherTaxes()->AddlMedicare() != "0") {
+    r.Line("Additional Medicare tax", "oOtherTaxes.AddlMedicare");
+  }
   r.Line("Other taxes entered", "oOtherTaxes.OtherTaxes");
   r.Line("Other taxes", "OtherTax", 0);
   r.Line("Child tax credit", "oTaxCr.ChildCr");

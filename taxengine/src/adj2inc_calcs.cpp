@@ -11,8 +11,8 @@ Currency Adj2IncCalc(iTop& top) {
     adj.iraDedSp2 = CalcIRADed(top, 1);
     adj.seMedInsDed = CalcSEMedInsDed(top);
     OtherTaxesCalc::CalcOtherTaxes(top);  // for the self-employment taxes it stores
-    const iOtherTaxes& other = *top.other;
-    adj.seTaxDed = ((other.seTaxSp1 + other.seTaxSp2) * K(0.5)).Rounded();
+    const YearParams* p = ParamsFor(YearOf(top));
+    adj.seTaxDed = p ? YearCalcs::SETaxDeduction(*p, top) : Currency();
     Currency total =
         adj.iraDedSp1 + adj.iraDedSp2 + adj.seMedInsDed + adj.seTaxDed + adj.otherAdj2Inc;
     top.adj2Inc = total;

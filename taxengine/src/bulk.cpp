@@ -10,7 +10,8 @@ BulkCalculator::BulkCalculator() : top_(CreateTop()) {}
 BulkCalculator::~BulkCalculator() = default;
 
 bool BulkCalculator::SupportsYear(int year) {
-  return ParamsFor(year) != nullptr;
+  const std::vector<int>& years = AvailableYears();
+  return !years.empty() && year >= years.front();
 }
 
 void BulkCalculator::Calculate(const Household& h, HouseholdResults& r) {
@@ -73,8 +74,7 @@ void BulkCalculator::Calculate(const Household& h, HouseholdResults& r) {
   r.seTaxSp2 = other.seTaxSp2;
   r.ficaSp1 = other.ficaSp1;
   r.ficaSp2 = other.ficaSp2;
-  // The additional Medicare tax plugs in here once the engine computes it for its years.
-  r.addlMedicare = Currency();
+  r.addlMedicare = other.addlMedicare;
   r.otherTax = top.otherTax;
   r.totTax = top.totTax;
 }

@@ -2,8 +2,8 @@
 //
 // Every procedure receives the top object, reads inputs and earlier results from it and its
 // sub-objects, returns its result and stores results through the objects' fields. Year amounts
-// live in one parameter record per year (YearParams); the procedures that depend on the year take
-// the record picked by the year dispatch.
+// live in one parameter record per year (YearParams, read from the year's table file); the
+// procedures that depend on the year take the record picked by the year dispatch.
 #pragma once
 
 #include <array>
@@ -12,6 +12,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "library_info.h"
 #include "objects.h"
@@ -22,50 +23,109 @@ struct YearParams;
 // A capital-gain worksheet: the tax computed with the capital-gain rates.
 using CapGainWorksheet = Currency (*)(const YearParams&, iTop&);
 
-// Everything that tells one tax year from another apart from its rate schedules (those are in
-// the table files "Ind" + year + ".tbl" and "indAmt" + amtRatesYear + ".tbl"). Amounts are
-// indexed by filing status 1..5 at [status - 1] where they depend on it. Status 5 (qualifying
-// widow(er)) carries the joint amounts wherever no amount of its own exists (capital-gain
-// bracket tops, IRA phase-out range). Adding a tax year means adding its record and its rate
-// file.
+using PerStatus = std::array<Currency, 5>;  // one amount per filing status, [status - 1]
+
+// How the deduction for exemptions is phased out: not at all, by the whole 2% a step, or by a
+// share of it (the phase-out divided by a divisor, with a fixed net amount per exemption once
+// every step is taken).
+enum class ExemptionPhaseOut { kNone, kFull, kReduced };
+// The overall limitation of itemized deductions: none, 3% of AGI over a start (at most 80% of
+// the deductions, possibly divided by a divisor), or 2/37 of the deductions over the start of
+// the top bracket.
+enum class ItemLimitation { kNone, kThreePercent, kTwoThirtySevenths };
+
+// Every figure and setting that tells one tax year from another, read from the year's table file
+// "Ind" + year + ".tbl" (section [Year], with the rate schedules and minimum-tax rates in their
+// own sections of the same file). Shares are held as fractions (7.5% as 0.075). A setting that a
+// year lacks is "none" in its file (has... false or an amount of 0 here). Status 5 (qualifying
+// widow(er)) has its own column everywhere, so each file says which figures it shares.
 struct YearParams {
   int year;
-  std::array<Currency, 5> stdDedBase;
+  // The year whose module named the child-credit and minimum-tax exemption procedures in error
+  // trails (an older module served some years).
+  int childCreditLabelYear;
+  int amtExemptionLabelYear;
+
+  PerStatus stdDedBase;
   Currency stdDedAddSingle;  // per box, status 1 and 4
   Currency stdDedAddOther;   // per box, other statuses
+
   Currency exemptionAmount;
-  std::array<Currency, 5> exemptionPhaseOutThreshold;
-  Currency itemPhaseOutThreshold;     // every status but 3
-  Currency itemPhaseOutThresholdSep;  // status 3
-  Currency iraEndOther;               // status 1, 3, 4
-  Currency iraEndJointCovered;        // status 2 and 5, the spouse limited is covered
-  Currency iraEndJointOtherCovered;   // status 2, only the other spouse is covered
-  Currency iraMaxContribution;
-  std::array<Currency, 5> capGainBracketTop;
-  // Whether dividends are taxed at the capital-gain rates (from 2003): the worksheet then runs on
-  // the adjusted net capital gain, else on the net capital gain, and so does the minimum tax.
-  bool dividendsAtCapGainRates;
+  ExemptionPhaseOut exemptionPhaseOut;
+  PerStatus exemptionPhaseOutStart;
+  Currency exemptionPhaseOutDivisor;  // reduced phase-out: 1.5 or 3
+  Currency exemptionNetPastEnd;       // reduced phase-out: net amount per exemption after it
+
+  ItemLimitation itemLimitation;
+  PerStatus itemLimitationStart;
+  Currency itemLimitationDivisor;  // 1 for the whole 3% reduction
+
+  Currency medicalFloor;        // share of AGI
+  Currency medicalFloorOver65;  // 0: the same floor for everyone
+  Currency amtMedicalFloor;
+  bool miscDeductions;  // miscellaneous deductions over 2% of AGI allowed
+  bool hasTaxCap;       // state and local taxes capped
+  PerStatus taxCap;
+  bool hasTaxCapPhaseDown;  // the cap falls with AGI over a start, down to a floor
+  PerStatus taxCapPhaseDownStart;
+  Currency taxCapPhaseDownRate;
+  PerStatus taxCapFloor;
+  Currency charityFloor;  // share of AGI; 0: none
+
+  Currency seniorDeduction;  // per spouse 65 or older; 0: none
+  PerStatus seniorDeductionStart;
+  Currency seniorDeductionRate;
+
   CapGainWorksheet capGainWorksheet;
+  // Whether dividends are taxed at the capital-gain rates (from 2003): the worksheet then runs on
+  // the adjusted net capital gain and the minimum tax splits the amount after exemption into gain
+  // and ordinary parts itself (CalcAMTCapGainTax); else the year's own worksheet runs on the net
+  // capital gain and the minimum tax taxes that gain as the year's rates did (CalcAMTCapGainSplit).
+  bool dividendsAtCapGainRates;
+  Currency capGainLowerRate;
+  PerStatus capGainBracketTop;  // the top of the lower rate
+  bool hasCapGainTopRate;       // a 20% tier
+  PerStatus capGainTopRateFrom;
+
+  PerStatus amtExemption;
+  PerStatus amtPhaseOutStart;
+  Currency amtPhaseOutRate;
+
   Currency ssWageBase;
+  Currency seOasdiRate, seMedicareRate;      // self-employment tax
+  Currency ficaOasdiRate, ficaMedicareRate;  // employee
+  Currency seTaxDedOasdiShare, seTaxDedMedicareShare;
+  bool seHealthCutsSeEarnings;
+  Currency seMedInsPercent;   // share of the payments deductible
+  Currency addlMedicareRate;  // 0: none
+  PerStatus addlMedicareThreshold;
+
   Currency childCreditPerChild;
-  int childCreditLabelYear;  // the 2002 module names its procedure after 2001
-  std::array<Currency, 5> amtThreshold;
-  std::array<Currency, 5> amtExemption;
-  int amtExemptionYear;  // 2002 uses the 2001 procedure
-  int amtRatesYear;      // the year that names the minimum-tax rate file
-  Currency seMedInsPercent;
+  Currency creditPerOtherDependent;  // 0: no credit for other dependents
+  PerStatus childCreditStart;
+  Currency childCreditIncrease;  // per child, phased out first from its own start; 0: none
+  PerStatus childCreditIncreaseStart;
+  PerStatus childCreditIncreaseMaxReduction;
+
+  Currency iraMaxContribution;
+  Currency iraEndOther;              // status 1, 4
+  Currency iraEndSeparate;           // status 3: the range starts at 0
+  Currency iraEndJointCovered;       // status 2 and 5, the spouse limited is covered
+  Currency iraEndJointOtherCovered;  // status 2, only the other spouse is covered
+  Currency iraWidthJointCovered;     // width of the range that ends at iraEndJointCovered
 };
 
-// The supported tax years, one record each, oldest first.
-std::span<const YearParams> SupportedYears();
+// The tax years whose table files are present in the library folder, oldest first; read once.
+const std::vector<int>& AvailableYears();
 
-// The year dispatch: the record of the year, the latest record for a later year, nullptr before
-// the first supported year (every amount from the year modules is then 0).
+// The year dispatch: the figures of the year, the latest year's for a later year, nullptr before
+// the first year present (every amount from the year modules is then 0). A year's file is read
+// on its first use and kept for the rest of the run.
 const YearParams* ParamsFor(int year);
 
-// The record whose rate files serve the year: the year's own, the first supported year's for an
-// earlier year and the latest one's for a later year.
-const YearParams& TableYearFor(int year);
+// The year whose rate schedules serve the year: the year's own, the first year's for an earlier
+// year and the latest one's for a later year (2005 when no year is present).
+int RateFileYear(int year);
 
 // A constant written as a decimal literal, K(0.9235), fixed at compile time.
 consteval Currency K(double value) {
@@ -88,7 +148,9 @@ Currency SubtractNotZero(Currency a, Currency b);  // b - a, not below 0
 Currency MinOrMax(Currency a, Currency b, bool wantMaximum);
 std::string GetRateTable(std::int32_t filingStatus);
 std::string GetRateFile(int year);
-std::string GetAmtRateFile(int year);
+// The folder this library was loaded from; table files are found there.
+const std::string& LibraryFolder();
+std::string InLibraryFolder(std::string_view fileName);
 // Looks up `amount` in a section of a table file through a fresh table store.
 Currency LookupTable(const std::string& file, const std::string& section, Currency amount);
 }  // namespace CommonTaxCalcs
@@ -159,18 +221,30 @@ Currency CalcExemptionDedGross(const YearParams& p, iTop& top);
 Currency CalcExemptionDedPhaseOut(const YearParams& p, iTop& top);
 // The capital-gain worksheet of the years whose dividends are taxed at the capital-gain rates.
 Currency GetSchedDTax(const YearParams& p, iTop& top);
+// The self-employment tax of a spouse before rounding: net earnings (0 below 400) and the social
+// security and Medicare parts.
+struct SeParts {
+  Currency net, socialSecurity, medicare;
+};
+SeParts SETaxParts(const YearParams& p, const iTop& top, int spouse);
 Currency CalcSETax(const YearParams& p, iTop& top, int spouse);
+// The deduction for one half (or the year's share) of the self-employment taxes.
+Currency SETaxDeduction(const YearParams& p, iTop& top);
+// The additional Medicare tax on wages and self-employment earnings over the threshold.
+Currency CalcAddlMedicare(const YearParams& p, iTop& top);
 Currency CalcChildCr(const YearParams& p, iTop& top);
 Currency CalcFica(const YearParams& p, Currency wages);
 Currency CalcAMTExemption(const YearParams& p, iTop& top, AmtRecord& record);
-// Minimum tax on the adjusted net capital gain, when dividends are taxed at the capital-gain
-// rates.
-Currency CalcAMTCapGainTax(const YearParams& p, iTop& top, AmtRecord& record);
-// Minimum tax on the net capital gain, when dividends are ordinary income: fills the two parts
-// and returns the tentative minimum tax, or nothing when there is no gain.
+// The minimum tax in two parts: at the minimum-tax rates and at the capital-gain rates.
 struct AmtSplit {
   Currency ordinaryTax, capGainTax;
 };
+// Minimum tax with an adjusted net capital gain, when dividends are taxed at the capital-gain
+// rates. The tentative minimum tax is the smaller of the two parts together and the table tax on
+// the whole amount after exemption.
+AmtSplit CalcAMTCapGainTax(const YearParams& p, iTop& top, const AmtRecord& record);
+// Minimum tax on the net capital gain, when dividends are ordinary income: fills the two parts,
+// whose sum is the tentative minimum tax, or nothing when there is no gain.
 std::optional<AmtSplit> CalcAMTCapGainSplit(const YearParams& p, iTop& top,
                                             const AmtRecord& record);
 }  // namespace YearCalcs

@@ -8,9 +8,7 @@
 #include "qel/tax_table_store.h"
 
 namespace fennick::CommonTaxCalcs {
-namespace {
 
-// The folder this library was loaded from; table files are found there.
 const std::string& LibraryFolder() {
   static const std::string folder =
       qel::ModuleFolder(reinterpret_cast<const void*>(&GetRateFile)).string();
@@ -28,8 +26,6 @@ std::string InLibraryFolder(std::string_view fileName) {
   path += fileName;
   return path;
 }
-
-}  // namespace
 
 Currency SubtractNotZero(Currency a, Currency b) {
   return Describe("CommonTaxCalcs.SubtractNotZero", [&] {
@@ -62,10 +58,6 @@ std::string GetRateTable(std::int32_t filingStatus) {
 std::string GetRateFile(int year) {
   return Keep("CommonTaxCalcs.GetRateFile",
               [&] { return InLibraryFolder("Ind" + std::to_string(year) + ".tbl"); });
-}
-
-std::string GetAmtRateFile(int year) {
-  return InLibraryFolder("indAmt" + std::to_string(year) + ".tbl");
 }
 
 Currency LookupTable(const std::string& file, const std::string& section, Currency amount) {

@@ -195,6 +195,7 @@ AMOUNT_INPUT(ItemDed, "clsItemDed", OtherTaxes, otherTaxes)
 AMOUNT_INPUT(ItemDed, "clsItemDed", SITPd, sitPd)
 AMOUNT_RESULT(ItemDed, MedDed, medDed)
 AMOUNT_INPUT(ItemDed, "clsItemDed", MedPmts, medPmts)
+AMOUNT_RESULT(ItemDed, CharDedAllowed, charDedAllowed)
 
 // ---- iOtherTaxes ----------------------------------------------------------------------------
 
@@ -213,6 +214,7 @@ AMOUNT_RESULT(iOtherTaxes, FicaSp1, ficaSp1)
 AMOUNT_RESULT(iOtherTaxes, SETaxSp1, seTaxSp1)
 AMOUNT_RESULT(iOtherTaxes, SETaxSp2, seTaxSp2)
 AMOUNT_INPUT(iOtherTaxes, "OtherTaxes", OtherTaxes, otherTaxes)
+AMOUNT_RESULT(iOtherTaxes, AddlMedicare, addlMedicare)
 
 // ---- iAMT -----------------------------------------------------------------------------------
 
@@ -230,6 +232,7 @@ AMOUNT_RESULT(iAMT, CasualtyDed, casualtyDed)
 AMOUNT_RESULT(iAMT, MortgIntDed, mortgIntDed)
 AMOUNT_RESULT(iAMT, MedDed, medDed)
 AMOUNT_RESULT(iAMT, AGI, agi)
+AMOUNT_RESULT(iAMT, MFSAddBack, mfsAddBack)
 
 // ---- iTop -----------------------------------------------------------------------------------
 

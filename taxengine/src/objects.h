@@ -132,7 +132,9 @@ class ItemDed final : public _ItemDed {
   // Results.
   Currency exemptionDedNet, exemptionDedPhaseOut, exemptionDedGross, stdDed, totNet, totReduction,
       totGross, miscDed, intDed, taxDed, medDed;
-  bool itemizing = false;  // set by the driver, read by nobody
+  Currency charDedAllowed;  // result
+  bool itemizing =
+      false;  // set by the driver; the minimum tax allows itemized deductions only then
   EditFlags flags;
 
   std::string ExemptionDedNet() override;
@@ -173,12 +175,13 @@ class ItemDed final : public _ItemDed {
   void IsCalculated(bool value) override { flags.calculated = value; }
   bool IsDirty() override { return flags.dirty; }
   void IsDirty(bool value) override { flags.dirty = value; }
+  std::string CharDedAllowed() override;
 };
 
 class iOtherTaxes final : public _iOtherTaxes {
  public:
-  Currency otherTaxes;                            // input
-  Currency ficaSp1, ficaSp2, seTaxSp1, seTaxSp2;  // results
+  Currency otherTaxes;                                          // input
+  Currency ficaSp1, ficaSp2, seTaxSp1, seTaxSp2, addlMedicare;  // results
   EditFlags flags;
 
   std::string CalcFicaMethod(std::string_view vsWages, std::int16_t vnYear) override;
@@ -195,12 +198,13 @@ class iOtherTaxes final : public _iOtherTaxes {
   std::string SETaxSp2() override;
   std::string OtherTaxes() override;
   void OtherTaxes(std::string_view value) override;
+  std::string AddlMedicare() override;
 };
 
 class iAMT final : public _iAMT {
  public:
   Currency amt, regularTax, tentativeAMT, tamtAtCGRates, tamtAtOrdRates, taxIncPostExemption,
-      exemption, taxInc, itemDed, charDed, casualtyDed, mortgIntDed, medDed, agi;
+      exemption, taxInc, itemDed, charDed, casualtyDed, mortgIntDed, medDed, agi, mfsAddBack;
   EditFlags flags;
 
   std::string AMT() override;
@@ -222,6 +226,7 @@ class iAMT final : public _iAMT {
   void IsCalculated(bool value) override { flags.calculated = value; }
   bool IsDirty() override { return flags.dirty; }
   void IsDirty(bool value) override { flags.dirty = value; }
+  std::string MFSAddBack() override;
 };
 
 class iTop final : public _iTop {
@@ -237,6 +242,7 @@ class iTop final : public _iTop {
   bool isDependent = false, isSp1Blind = false, isSp2Blind = false, isSp1Over65 = false,
        isSp2Over65 = false;
   // The summary.
+  int tablesYear = 0;
   Currency regAndAmtTax, balDue, totPmts, totTax, otherTax, taxLessCr, totCr, amt, incTax, taxInc,
       exemptionDed, itemOrStdDed, agi, adj2Inc, totalInc;
 
@@ -327,6 +333,7 @@ class iTop final : public _iTop {
   void EmptySub() override {}
   void TotPmts(std::string_view value) override;
   void Load(std::string_view vsFilename) override;
+  std::string TablesYear() override { return std::to_string(tablesYear); }
 
   // Sets or clears a flag on all six sub-objects.
   void SetSubEditing(bool value);

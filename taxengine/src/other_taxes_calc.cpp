@@ -1,4 +1,5 @@
-// Other taxes: the self-employment tax of each spouse plus other taxes entered as one amount;
+// Other taxes: the self-employment tax of each spouse and the additional Medicare tax, plus other
+// taxes entered as one amount;
 // as a by-product, each spouse's employee social security and Medicare tax on wages.
 #include "calcs.h"
 #include "qel/textnum.h"
@@ -13,8 +14,9 @@ Currency CalcOtherTaxes(iTop& top) {
     // Only a joint return has a second spouse's self-employment tax; a stale amount from an
     // earlier computation must not stay behind.
     other.seTaxSp2 = top.filingStatus == fl_joint ? CalcSETax(top, 1) : Currency();
-    Currency result = other.seTaxSp1 + other.seTaxSp2 + other.otherTaxes;
     const YearParams* p = ParamsFor(YearOf(top));
+    other.addlMedicare = p ? YearCalcs::CalcAddlMedicare(*p, top) : Currency();
+    Currency result = other.seTaxSp1 + other.seTaxSp2 + other.addlMedicare + other.otherTaxes;
     other.ficaSp1 = p ? YearCalcs::CalcFica(*p, inc.wageSp1) : Currency();
     other.ficaSp2 = p ? YearCalcs::CalcFica(*p, inc.wageSp2) : Currency();
     return result;

@@ -26,7 +26,8 @@ void RequireName(std::string_view path) {
 }
 
 std::string DefaultText(const Property& p) {
-  if (p.kind == PropertyKind::kYear) return std::to_string(SupportedYears().back().year);
+  // A file without a year holds a 2005 scenario, whatever years are installed.
+  if (p.kind == PropertyKind::kYear) return "2005";
   return std::string(p.fileDefault);
 }
 

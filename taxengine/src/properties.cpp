@@ -47,6 +47,7 @@ constexpr Property kProperties[] = {
     {RO(TaxLessCr), kResult},
     {RO(TotTax), kResult},
     {RO(BalDue), kResult},
+    {RO(TablesYear), kResult},
     {SUB_RO(oInc, NetSTCG), kResult},
     {SUB_RO(oInc, NetLTCG), kResult},
     {SUB_RO(oInc, CapGains), kResult},
@@ -70,10 +71,12 @@ constexpr Property kProperties[] = {
     {SUB_RO(oItem, ExemptionDedGross), kResult},
     {SUB_RO(oItem, ExemptionDedPhaseOut), kResult},
     {SUB_RO(oItem, ExemptionDedNet), kResult},
+    {SUB_RO(oItem, CharDedAllowed), kResult},
     {SUB_RO(oOtherTaxes, SETaxSp1), kResult},
     {SUB_RO(oOtherTaxes, SETaxSp2), kResult},
     {SUB_RW(oOtherTaxes, FicaSp1), kResult},
     {SUB_RW(oOtherTaxes, FicaSp2), kResult},
+    {SUB_RO(oOtherTaxes, AddlMedicare), kResult},
     {SUB_RO(oTaxCr, ChildCr), kResult},
     {SUB_RO(oAMT, AGI), kResult},
     {SUB_RO(oAMT, MedDed), kResult},
@@ -89,6 +92,7 @@ constexpr Property kProperties[] = {
     {SUB_RO(oAMT, TAMTAtCGRates), kResult},
     {SUB_RO(oAMT, TentativeAMT), kResult},
     {SUB_RO(oAMT, AMT), kResult},
+    {SUB_RO(oAMT, MFSAddBack), kResult},
 
     // The stored properties, in file order. The version is written but not read back.
     {RO(Version), kText, "Version"},

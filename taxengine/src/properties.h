@@ -12,10 +12,10 @@
 namespace fennick {
 
 enum class PropertyKind {
-  kResult,  // an amount Calculate sets; listed by ResultPropertyNames
+  kResult,  // an amount (or the year of the figures) Calculate sets; listed by ResultPropertyNames
   kAmount,  // an amount entered
   kCount,   // a whole number: exemptions, children, filing status, column
-  kYear,    // the tax year; a scenario file without one gives the latest supported year
+  kYear,    // the tax year; a scenario file without one holds a 2005 scenario
   kFlag,    // "True" or "False"
   kName,    // a name or description slot, kept as typed
   kText,    // other text: the version and texts derived from other properties

@@ -1,4 +1,5 @@
-// Credits: the child tax credit (limited to the regular tax) and other credits.
+// Credits: the child tax credit (limited to the regular or minimum tax, whichever governs) and
+// other credits.
 #include "calcs.h"
 
 namespace fennick::TaxCrCalcs {

@@ -11,6 +11,8 @@ void TopTaxCalc(iTop& top) {
     iInc& inc = *top.inc;
     ItemDed& item = *top.item;
     iAMT& amt = *top.amtObj;
+    const YearParams* params = ParamsFor(YearOf(top));
+    top.tablesYear = params ? params->year : 0;
 
     // 1-3. Total income, adjustments, adjusted gross income.
     Currency totalInc = TotIncCalcs::CalcTotInc(top);
@@ -70,8 +72,8 @@ void TopTaxCalc(iTop& top) {
 
 Currency GetIncTax(iTop& top) {
   return Keep("TopComputations.GetIncTax", [&] {
-    int year = TableYearFor(YearOf(top)).year;
-    return LookupTable(GetRateFile(year), GetRateTable(top.filingStatus), top.taxInc);
+    return LookupTable(GetRateFile(RateFileYear(YearOf(top))), GetRateTable(top.filingStatus),
+                       top.taxInc);
   });
 }
 

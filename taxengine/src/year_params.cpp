@@ -1,176 +1,322 @@
-// The amounts of each tax year, one record per year (rate schedules live in the table files).
-#include <iterator>
+// The figures of each tax year, read from the year's table file "Ind<year>.tbl" in the library
+// folder. The years are the files present; each file is read on its first use and kept.
+#include <algorithm>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <mutex>
 
 #include "calcs.h"
+#include "qel/keyed_data_file.h"
+#include "qel/text.h"
+#include "qel/textnum.h"
 
 namespace fennick {
 namespace {
 
-constexpr Currency D(std::int64_t dollars) {
-  return Currency::FromRaw(dollars * Currency::kScale);
-}
-constexpr Currency Pct(std::int64_t percent) {
-  return Currency::FromRaw(percent * 100);
+using qel::QelError;
+
+constexpr std::string_view kSection = "Year";
+
+// "Ind2005.tbl" -> 2005; 0 for any other name.
+int YearOfFileName(std::string_view name) {
+  constexpr std::string_view kPrefix = "Ind", kSuffix = ".tbl";
+  if (name.size() != kPrefix.size() + 4 + kSuffix.size() || !name.starts_with(kPrefix) ||
+      !name.ends_with(kSuffix)) {
+    return 0;
+  }
+  int year = 0;
+  for (char c : name.substr(kPrefix.size(), 4)) {
+    if (c < '0' || c > '9') return 0;
+    year = year * 10 + (c - '0');
+  }
+  return year;
 }
 
-// Per-status arrays, statuses 1 to 5.
-constexpr std::array<Currency, 5> S(std::int64_t s1, std::int64_t s2, std::int64_t s3,
-                                    std::int64_t s4, std::int64_t s5) {
-  return {D(s1), D(s2), D(s3), D(s4), D(s5)};
+std::vector<std::string_view> Words(std::string_view text) {
+  std::vector<std::string_view> words;
+  std::size_t i = 0;
+  while (i < text.size()) {
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+    std::size_t j = i;
+    while (j < text.size() && text[j] != ' ' && text[j] != '\t') ++j;
+    if (j > i) words.push_back(text.substr(i, j - i));
+    i = j;
+  }
+  return words;
 }
 
-// Minimum-tax thresholds and exemptions: status 4 as status 1, status 5 as status 2.
-constexpr std::array<Currency, 5> kAmtThreshold = S(112500, 150000, 75000, 112500, 150000);
-constexpr std::array<Currency, 5> kAmtExemption2001 = S(35750, 49000, 24500, 35750, 49000);
-constexpr std::array<Currency, 5> kAmtExemption2003 = S(40250, 58000, 29000, 40250, 58000);
+// Reads the keys of the [Year] section of one file; every fault names the file and the key.
+class FigureReader {
+ public:
+  explicit FigureReader(const std::string& path) : path_(path) { file_.SetFileName(path); }
 
-// One record per supported year, oldest first. Every year takes its minimum-tax rates from the
-// one file of 2001.
-constexpr YearParams kYears[] = {
-    {
-        .year = 2001,
-        .stdDedBase = S(4550, 7600, 3800, 6650, 7600),
-        .stdDedAddSingle = D(1100),
-        .stdDedAddOther = D(900),
-        .exemptionAmount = D(2900),
-        .exemptionPhaseOutThreshold = S(132950, 199450, 99725, 166200, 199450),
-        .itemPhaseOutThreshold = D(132950),
-        .itemPhaseOutThresholdSep = D(66475),
-        .iraEndOther = D(43000),
-        .iraEndJointCovered = D(63000),
-        .iraEndJointOtherCovered = D(160000),
-        .iraMaxContribution = D(2000),
-        .capGainBracketTop = S(27050, 45200, 22600, 36250, 45200),
-        .dividendsAtCapGainRates = false,
-        .capGainWorksheet = Calcs2001::GetSchedDTax2001,
-        .ssWageBase = D(80400),
-        .childCreditPerChild = D(600),
-        .childCreditLabelYear = 2001,
-        .amtThreshold = kAmtThreshold,
-        .amtExemption = kAmtExemption2001,
-        .amtExemptionYear = 2001,
-        .amtRatesYear = 2001,
-        .seMedInsPercent = Pct(60),
-    },
-    {
-        .year = 2002,
-        .stdDedBase = S(4700, 7850, 3925, 6900, 7850),
-        .stdDedAddSingle = D(1150),
-        .stdDedAddOther = D(900),
-        .exemptionAmount = D(3000),
-        .exemptionPhaseOutThreshold = S(137300, 206000, 103000, 171650, 206000),
-        .itemPhaseOutThreshold = D(137300),
-        .itemPhaseOutThresholdSep = D(68650),
-        .iraEndOther = D(44000),
-        .iraEndJointCovered = D(64000),
-        .iraEndJointOtherCovered = D(160000),
-        .iraMaxContribution = D(3000),
-        .capGainBracketTop = S(27950, 46700, 23350, 37450, 46700),
-        .dividendsAtCapGainRates = false,
-        .capGainWorksheet = Calcs2002::GetSchedDTax2002,
-        .ssWageBase = D(84900),
-        .childCreditPerChild = D(600),
-        .childCreditLabelYear = 2001,
-        .amtThreshold = kAmtThreshold,
-        .amtExemption = kAmtExemption2001,
-        .amtExemptionYear = 2001,
-        .amtRatesYear = 2001,
-        .seMedInsPercent = Pct(70),
-    },
-    {
-        .year = 2003,
-        .stdDedBase = S(4750, 9500, 4750, 7000, 9500),
-        .stdDedAddSingle = D(1150),
-        .stdDedAddOther = D(950),
-        .exemptionAmount = D(3050),
-        .exemptionPhaseOutThreshold = S(139500, 209250, 104625, 174400, 209250),
-        .itemPhaseOutThreshold = D(139500),
-        .itemPhaseOutThresholdSep = D(69750),
-        .iraEndOther = D(50000),
-        .iraEndJointCovered = D(70000),
-        .iraEndJointOtherCovered = D(160000),
-        .iraMaxContribution = D(3000),
-        .capGainBracketTop = S(28400, 56800, 28400, 38050, 56800),
-        .dividendsAtCapGainRates = true,
-        .capGainWorksheet = YearCalcs::GetSchedDTax,
-        .ssWageBase = D(87000),
-        .childCreditPerChild = D(1000),
-        .childCreditLabelYear = 2003,
-        .amtThreshold = kAmtThreshold,
-        .amtExemption = kAmtExemption2003,
-        .amtExemptionYear = 2003,
-        .amtRatesYear = 2001,
-        .seMedInsPercent = Pct(100),
-    },
-    {
-        .year = 2004,
-        .stdDedBase = S(4850, 9700, 4850, 7150, 9700),
-        .stdDedAddSingle = D(1200),
-        .stdDedAddOther = D(950),
-        .exemptionAmount = D(3100),
-        .exemptionPhaseOutThreshold = S(142700, 214050, 107025, 178350, 214050),
-        .itemPhaseOutThreshold = D(142700),
-        .itemPhaseOutThresholdSep = D(71350),
-        .iraEndOther = D(55000),
-        .iraEndJointCovered = D(75000),
-        .iraEndJointOtherCovered = D(160000),
-        .iraMaxContribution = D(3000),
-        .capGainBracketTop = S(29050, 58100, 29050, 38900, 58100),
-        .dividendsAtCapGainRates = true,
-        .capGainWorksheet = YearCalcs::GetSchedDTax,
-        .ssWageBase = D(87900),
-        .childCreditPerChild = D(1000),
-        .childCreditLabelYear = 2004,
-        .amtThreshold = kAmtThreshold,
-        .amtExemption = kAmtExemption2003,
-        .amtExemptionYear = 2004,
-        .amtRatesYear = 2001,
-        .seMedInsPercent = Pct(100),
-    },
-    {
-        .year = 2005,
-        .stdDedBase = S(5000, 10000, 5000, 7300, 10000),
-        .stdDedAddSingle = D(1250),
-        .stdDedAddOther = D(1000),
-        .exemptionAmount = D(3200),
-        .exemptionPhaseOutThreshold = S(145950, 218950, 109475, 182450, 218950),
-        .itemPhaseOutThreshold = D(145950),
-        .itemPhaseOutThresholdSep = D(72975),
-        .iraEndOther = D(60000),
-        .iraEndJointCovered = D(80000),
-        .iraEndJointOtherCovered = D(160000),
-        .iraMaxContribution = D(4000),
-        .capGainBracketTop = S(29700, 59400, 29700, 39800, 59400),
-        .dividendsAtCapGainRates = true,
-        .capGainWorksheet = YearCalcs::GetSchedDTax,
-        .ssWageBase = D(90000),
-        .childCreditPerChild = D(1000),
-        .childCreditLabelYear = 2005,
-        .amtThreshold = kAmtThreshold,
-        .amtExemption = kAmtExemption2003,
-        .amtExemptionYear = 2005,
-        .amtRatesYear = 2001,
-        .seMedInsPercent = Pct(100),
-    },
+  // The words of the key's value; a key that is missing is refused unless `optional`, when it
+  // reads as "none".
+  std::vector<std::string_view> Value(std::string_view key, bool optional = false) {
+    constexpr std::string_view kAbsent = "\x01";
+    text_ = file_.ReadValue(kSection, key, kAbsent);
+    if (text_ == kAbsent) {
+      if (!optional) Fail(key, "is missing");
+      text_ = "none";
+    }
+    std::vector<std::string_view> words = Words(text_);
+    if (words.empty()) Fail(key, "is empty");
+    return words;
+  }
+  static bool IsNone(const std::vector<std::string_view>& words) {
+    return words.size() == 1 && qel::EqualsIgnoreCase(words[0], "none");
+  }
+
+  Currency Number(std::string_view key, std::string_view word) {
+    try {
+      return qel::InvariantCurrency(word);
+    } catch (const QelError&) {
+      Fail(key, "has \"" + std::string(word) + "\" where a number belongs");
+    }
+  }
+  Currency Amount(std::string_view key) { return One(key, Value(key)); }
+  Currency Share(std::string_view key) { return Percent(Amount(key)); }
+  // An amount or share that is 0 when the file says "none" or has no such key.
+  Currency OptionalAmount(std::string_view key) {
+    auto words = Value(key, true);
+    return IsNone(words) ? Currency() : One(key, words);
+  }
+  Currency OptionalShare(std::string_view key) { return Percent(OptionalAmount(key)); }
+
+  // Five amounts, one per filing status 1 to 5; `present` tells whether the file gave them
+  // ("none" or no key: all 0) when it is given.
+  PerStatus Statuses(std::string_view key, bool* present = nullptr) {
+    auto words = Value(key, present != nullptr);
+    PerStatus amounts{};
+    if (present) *present = !IsNone(words);
+    if (present && !*present) return amounts;
+    if (words.size() != amounts.size()) {
+      Fail(key, "needs five amounts, one per filing status 1 to 5");
+    }
+    for (std::size_t i = 0; i < amounts.size(); ++i) amounts[i] = Number(key, words[i]);
+    return amounts;
+  }
+  bool YesNo(std::string_view key) {
+    auto words = Value(key);
+    if (words.size() == 1 && qel::EqualsIgnoreCase(words[0], "yes")) return true;
+    if (words.size() == 1 && qel::EqualsIgnoreCase(words[0], "no")) return false;
+    Fail(key, "must be yes or no");
+  }
+  template <typename T>
+  T Choice(std::string_view key, std::initializer_list<std::pair<std::string_view, T>> choices) {
+    auto words = Value(key);
+    std::string names;
+    for (const auto& [name, value] : choices) {
+      if (words.size() == 1 && qel::EqualsIgnoreCase(words[0], name)) return value;
+      names += (names.empty() ? "" : ", ") + std::string(name);
+    }
+    Fail(key, "must be one of " + names);
+  }
+  int YearOr(std::string_view key, int year) {
+    auto words = Value(key, true);
+    if (IsNone(words)) return year;
+    return static_cast<int>(One(key, words).Truncated().raw() / Currency::kScale);
+  }
+
+  [[noreturn]] void Fail(std::string_view key, const std::string& why) {
+    throw QelError(qel::err::kPathFileAccess, std::string(kErrorSource),
+                   "The table file " + path_ + ", section [" + std::string(kSection) + "], key " +
+                       std::string(key) + " " + why + ".");
+  }
+
+ private:
+  Currency One(std::string_view key, const std::vector<std::string_view>& words) {
+    if (words.size() != 1) Fail(key, "needs one number");
+    return Number(key, words[0]);
+  }
+  static Currency Percent(Currency percent) { return Currency::FromRaw(percent.raw() / 100); }
+
+  std::string path_;
+  qel::KeyedDataFile file_;
+  std::string text_;
 };
+
+YearParams Read(int year, const std::string& path) {
+  if (!std::filesystem::is_regular_file(path)) {
+    throw QelError(qel::err::kFileNotFound, std::string(kErrorSource), "File not found: " + path);
+  }
+  FigureReader r(path);
+  YearParams p{};
+  p.year = year;
+  p.childCreditLabelYear = r.YearOr("ChildCreditProcedureYear", year);
+  p.amtExemptionLabelYear = r.YearOr("MinimumTaxExemptionProcedureYear", year);
+
+  p.stdDedBase = r.Statuses("StdDed");
+  auto perBox = r.Value("StdDedPerBox");
+  if (perBox.size() != 2) r.Fail("StdDedPerBox", "needs two amounts");
+  p.stdDedAddSingle = r.Number("StdDedPerBox", perBox[0]);
+  p.stdDedAddOther = r.Number("StdDedPerBox", perBox[1]);
+
+  p.exemptionAmount = r.Amount("Exemption");
+  p.exemptionPhaseOut =
+      r.Choice<ExemptionPhaseOut>("ExemptionPhaseOut", {{"none", ExemptionPhaseOut::kNone},
+                                                        {"full", ExemptionPhaseOut::kFull},
+                                                        {"reduced", ExemptionPhaseOut::kReduced}});
+  if (p.exemptionPhaseOut != ExemptionPhaseOut::kNone) {
+    p.exemptionPhaseOutStart = r.Statuses("ExemptionPhaseOutStart");
+  }
+  if (p.exemptionPhaseOut == ExemptionPhaseOut::kReduced) {
+    p.exemptionPhaseOutDivisor = r.Amount("ExemptionPhaseOutDivisor");
+    if (p.exemptionPhaseOutDivisor <= Currency()) {
+      r.Fail("ExemptionPhaseOutDivisor", "must be above 0");
+    }
+    p.exemptionNetPastEnd = r.Amount("ExemptionNetPastPhaseOut");
+  }
+
+  p.itemLimitation = r.Choice<ItemLimitation>("ItemizedLimitation",
+                                              {{"none", ItemLimitation::kNone},
+                                               {"3%", ItemLimitation::kThreePercent},
+                                               {"2/37", ItemLimitation::kTwoThirtySevenths}});
+  p.itemLimitationDivisor = Currency::FromUnits(1);
+  if (p.itemLimitation != ItemLimitation::kNone) {
+    p.itemLimitationStart = r.Statuses("ItemizedLimitationStart");
+  }
+  if (p.itemLimitation == ItemLimitation::kThreePercent) {
+    Currency divisor = r.OptionalAmount("ItemizedLimitationDivisor");
+    if (divisor < Currency()) r.Fail("ItemizedLimitationDivisor", "must be above 0");
+    if (divisor > Currency()) p.itemLimitationDivisor = divisor;
+  }
+
+  p.medicalFloor = r.Share("MedicalFloor");
+  p.medicalFloorOver65 = r.OptionalShare("MedicalFloorOver65");
+  p.amtMedicalFloor = r.Share("MinimumTaxMedicalFloor");
+  p.miscDeductions = r.YesNo("MiscellaneousDeductions");
+  p.taxCap = r.Statuses("TaxCap", &p.hasTaxCap);
+  if (p.hasTaxCap) {
+    p.taxCapPhaseDownStart = r.Statuses("TaxCapPhaseDownStart", &p.hasTaxCapPhaseDown);
+  }
+  if (p.hasTaxCapPhaseDown) {
+    p.taxCapPhaseDownRate = r.Share("TaxCapPhaseDownRate");
+    p.taxCapFloor = r.Statuses("TaxCapFloor");
+  }
+  p.charityFloor = r.OptionalShare("CharityFloor");
+  p.seniorDeduction = r.OptionalAmount("SeniorDeduction");
+  if (p.seniorDeduction > Currency()) {
+    p.seniorDeductionStart = r.Statuses("SeniorDeductionStart");
+    p.seniorDeductionRate = r.Share("SeniorDeductionRate");
+  }
+
+  p.capGainWorksheet =
+      r.Choice<CapGainWorksheet>("CapitalGainWorksheet", {{"standard", YearCalcs::GetSchedDTax},
+                                                          {"2002", Calcs2002::GetSchedDTax2002},
+                                                          {"2001", Calcs2001::GetSchedDTax2001}});
+  p.dividendsAtCapGainRates = r.YesNo("DividendsAtCapitalGainRates");
+  p.capGainLowerRate = r.Share("CapitalGainLowerRate");
+  p.capGainBracketTop = r.Statuses("CapitalGainLowerRateTop");
+  p.capGainTopRateFrom = r.Statuses("CapitalGainTopRateFrom", &p.hasCapGainTopRate);
+
+  p.amtExemption = r.Statuses("MinimumTaxExemption");
+  p.amtPhaseOutStart = r.Statuses("MinimumTaxPhaseOutStart");
+  p.amtPhaseOutRate = r.Share("MinimumTaxPhaseOutRate");
+
+  p.ssWageBase = r.Amount("SocialSecurityWageBase");
+  auto rates = r.Value("SelfEmploymentTaxRates");
+  if (rates.size() != 2) r.Fail("SelfEmploymentTaxRates", "needs two percents");
+  p.seOasdiRate = Currency::FromRaw(r.Number("SelfEmploymentTaxRates", rates[0]).raw() / 100);
+  p.seMedicareRate = Currency::FromRaw(r.Number("SelfEmploymentTaxRates", rates[1]).raw() / 100);
+  rates = r.Value("EmployeeTaxRates");
+  if (rates.size() != 2) r.Fail("EmployeeTaxRates", "needs two percents");
+  p.ficaOasdiRate = Currency::FromRaw(r.Number("EmployeeTaxRates", rates[0]).raw() / 100);
+  p.ficaMedicareRate = Currency::FromRaw(r.Number("EmployeeTaxRates", rates[1]).raw() / 100);
+  rates = r.Value("SelfEmploymentTaxDeduction");
+  if (rates.size() != 1 && rates.size() != 2) {
+    r.Fail("SelfEmploymentTaxDeduction", "needs one percent, or two (of the two parts)");
+  }
+  p.seTaxDedOasdiShare =
+      Currency::FromRaw(r.Number("SelfEmploymentTaxDeduction", rates[0]).raw() / 100);
+  p.seTaxDedMedicareShare =
+      rates.size() == 1
+          ? Currency()
+          : Currency::FromRaw(r.Number("SelfEmploymentTaxDeduction", rates[1]).raw() / 100);
+  p.seHealthCutsSeEarnings = r.YesNo("HealthInsuranceReducesSelfEmployment");
+  p.seMedInsPercent = r.Share("HealthInsuranceDeduction");
+  p.addlMedicareRate = r.OptionalShare("AdditionalMedicareRate");
+  if (p.addlMedicareRate > Currency()) {
+    p.addlMedicareThreshold = r.Statuses("AdditionalMedicareThreshold");
+  }
+
+  p.childCreditPerChild = r.Amount("ChildCredit");
+  p.creditPerOtherDependent = r.OptionalAmount("OtherDependentCredit");
+  p.childCreditStart = r.Statuses("ChildCreditPhaseOutStart");
+  p.childCreditIncrease = r.OptionalAmount("ChildCreditIncrease");
+  if (p.childCreditIncrease > Currency()) {
+    p.childCreditIncreaseStart = r.Statuses("ChildCreditIncreaseStart");
+    p.childCreditIncreaseMaxReduction = r.Statuses("ChildCreditIncreaseMaxReduction");
+  }
+
+  p.iraMaxContribution = r.Amount("IraLimit");
+  auto ends = r.Value("IraRangeEnd");
+  if (ends.size() != 4) r.Fail("IraRangeEnd", "needs four amounts");
+  p.iraEndOther = r.Number("IraRangeEnd", ends[0]);
+  p.iraEndSeparate = r.Number("IraRangeEnd", ends[1]);
+  p.iraEndJointCovered = r.Number("IraRangeEnd", ends[2]);
+  p.iraEndJointOtherCovered = r.Number("IraRangeEnd", ends[3]);
+  p.iraWidthJointCovered = r.Amount("IraCoveredSpouseRangeWidth");
+  if (p.iraWidthJointCovered <= Currency()) {
+    r.Fail("IraCoveredSpouseRangeWidth", "must be above 0");
+  }
+  return p;
+}
+
+// One year's file, read on first use.
+struct Slot {
+  std::once_flag once;
+  std::unique_ptr<const YearParams> params;
+};
+
+std::map<int, Slot>& Slots() {
+  static std::map<int, Slot> slots = [] {
+    std::map<int, Slot> found;
+    for (int year : AvailableYears()) found[year];
+    return found;
+  }();
+  return slots;
+}
 
 }  // namespace
 
-std::span<const YearParams> SupportedYears() {
-  return kYears;
+const std::vector<int>& AvailableYears() {
+  static const std::vector<int> years = [] {
+    std::vector<int> list;
+    std::error_code ec;
+    for (auto it = std::filesystem::directory_iterator(CommonTaxCalcs::LibraryFolder(), ec);
+         !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
+      int year = YearOfFileName(it->path().filename().string());
+      std::error_code typeError;
+      if (year != 0 && it->is_regular_file(typeError)) list.push_back(year);
+    }
+    std::sort(list.begin(), list.end());
+    return list;
+  }();
+  return years;
 }
 
 const YearParams* ParamsFor(int year) {
-  // The latest record not after the year; most scenarios are of the latest year.
-  for (auto p = std::rbegin(kYears); p != std::rend(kYears); ++p) {
-    if (p->year <= year) return &*p;
-  }
-  return nullptr;
+  std::map<int, Slot>& slots = Slots();
+  auto it = slots.upper_bound(year);
+  if (it == slots.begin()) return nullptr;
+  --it;
+  Slot& slot = it->second;
+  int fileYear = it->first;
+  // A file that cannot be used is refused on every use, not only the first.
+  std::call_once(slot.once, [&] {
+    slot.params = std::make_unique<const YearParams>(
+        Read(fileYear, CommonTaxCalcs::InLibraryFolder("Ind" + std::to_string(fileYear) + ".tbl")));
+  });
+  return slot.params.get();
 }
 
-const YearParams& TableYearFor(int year) {
-  const YearParams* p = ParamsFor(year);
-  return p ? *p : kYears[0];
+int RateFileYear(int year) {
+  const std::vector<int>& years = AvailableYears();
+  if (years.empty()) return 2005;
+  auto it = std::upper_bound(years.begin(), years.end(), year);
+  return it == years.begin() ? years.front() : *(it - 1);
 }
 
 }  // namespace fennick

@@ -168,6 +168,26 @@ TEST(HouseholdBatch, EachColumnRuleComputesAsTheSameScenarioDoes) {
        {{"oInc.WageSp1", "150000"},
         {"oItem.OtherTaxes", "15000"},
         {"oItem.HomeMortIntReg", "14000"}}},
+      {"a later year: a dependent of 17 is no child; wages over 250,000 owe additional Medicare "
+       "tax",
+       "year,mstat,depx,age1,age2,pwages,swages,ltcg",
+       "2024,2,2,8,17,210000,90000,12000",
+       2024,
+       2,
+       4,
+       {{"oInc.WageSp1", "210000"},
+        {"oInc.WageSp2", "90000"},
+        {"oInc.LTCG", "12000"},
+        {"oTaxCr.NumOfChildCrChildren", "1"}}},
+      {"a year after the last with figures is computed with the last one's",
+       "year,mstat,depx,pwages,psemp",
+       "2031,1,1,38000,9000",
+       2031,
+       4,
+       2,
+       {{"oInc.WageSp1", "38000"},
+        {"oInc.SEIncSp1", "9000"},
+        {"oTaxCr.NumOfChildCrChildren", "1"}}},
       {"rentpaid, transfers and childcare change nothing; state 0 is no state",
        "taxsimid,year,state,mstat,pwages,rentpaid,transfers,childcare",
        "7,2005,0,1,40000,9000,2000,3000",
@@ -203,7 +223,8 @@ TEST(HouseholdBatch, EachColumnRuleComputesAsTheSameScenarioDoes) {
     }
     const double employee =
         Amount(*top, "oOtherTaxes.FicaSp1") + Amount(*top, "oOtherTaxes.FicaSp2");
-    const double own = Amount(*top, "oOtherTaxes.SETaxSp1") + Amount(*top, "oOtherTaxes.SETaxSp2");
+    const double own = Amount(*top, "oOtherTaxes.SETaxSp1") + Amount(*top, "oOtherTaxes.SETaxSp2") +
+                       Amount(*top, "oOtherTaxes.AddlMedicare");
     EXPECT_EQ(Number(row.at("fica")), 2 * employee + own);
     EXPECT_EQ(Number(row.at("tfica")), employee + own);
     EXPECT_EQ(shown("fiitax"), Amount(*top, "RegAndAmtTax") - Amount(*top, "TotCr"));

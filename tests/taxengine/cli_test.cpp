@@ -72,6 +72,52 @@ TEST(CommandLine, ColumnsOfTheExampleFile) {
   EXPECT_NE(run.out.find("\"oInc.AdjNetCG\": \"25,000\""), std::string::npos) << run.out;
 }
 
+TEST(CommandLine, SeparateReturnShowsTheMinimumTaxAddBack) {
+  TempDir dir;
+  std::string path = dir.File("separate.scn");
+  std::ofstream(path) << "[Scenario1]\nYear=2005\nDependents=1\nFiling Status=3\n"
+                         "Wages Spouse 1=250,000\nSIT Pd=30,000\n";
+  Outcome json = Fennick("--json '" + path + "'");
+  EXPECT_EQ(json.status, 0);
+  // The new result comes last, after the existing keys of the minimum-tax object.
+  EXPECT_NE(json.out.find("\"oAMT.AMT\": \"6,490\",\n  \"oAMT.MFSAddBack\": \"14,750\"\n}"),
+            std::string::npos)
+      << json.out;
+  Outcome report = Fennick("'" + path + "'");
+  EXPECT_NE(report.out.find("  Minimum-tax add-back, separate return"), std::string::npos)
+      << report.out;
+  EXPECT_NE(report.out.find(" 14,750\n  Tentative minimum tax"), std::string::npos) << report.out;
+}
+
+// The 2026 example worked out by hand: column 1 itemizes (taxes 18,500, interest 16,000, charity
+// 4,000 less 0.5% of 229,000) and pays 15% on gains of 26,000 over ordinary income of 165,645;
+// column 2 takes the standard deduction with the box for 65 and the senior deduction, and its
+// gains of 12,000 fall in the 0% band.
+TEST(CommandLine, The2026ExampleAsWorkedOutByHand) {
+  struct {
+    int column;
+    const char* key;
+    const char* value;
+  } rows[] = {
+      {1, "ItemOrStdDed", "37,355"},  {1, "TaxInc", "191,645"},
+      {1, "IncTax", "29,766"},        {1, "oAMT.TentativeAMT", "15,326"},
+      {1, "oTaxCr.ChildCr", "4,400"}, {1, "TotTax", "25,366"},
+      {1, "BalDue", "3,366"},         {2, "ItemOrStdDed", "18,150"},
+      {2, "ExemptionDed", "6,000"},   {2, "TaxInc", "45,850"},
+      {2, "IncTax", "3,814"},         {2, "BalDue", "-186"},
+  };
+  std::string out[3];
+  for (int column : {1, 2}) {
+    Outcome run = Fennick("--json '" + kExamples + "/family2026.scn' " + std::to_string(column));
+    EXPECT_EQ(run.status, 0);
+    out[column] = run.out;
+  }
+  for (const auto& row : rows) {
+    std::string pair = std::string("\"") + row.key + "\": \"" + row.value + "\"";
+    EXPECT_NE(out[row.column].find(pair), std::string::npos) << pair << "\n" << out[row.column];
+  }
+}
+
 TEST(CommandLine, ExitStatusAndMessages) {
   struct {
     std::string args;
@@ -79,6 +125,7 @@ TEST(CommandLine, ExitStatusAndMessages) {
     const char* message;
   } rows[] = {
       {"--help", 0, "Usage: fennick"},
+      {"--help", 0, "Tax years 2001 to 2026"},
       {"", 2, "Usage: fennick"},
       {"--verbose x.scn", 2, "unknown option --verbose"},
       {"'" + kData + "/single2005.scn' x", 2, "whole number"},

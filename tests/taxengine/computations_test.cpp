@@ -348,7 +348,10 @@ TEST(OtherTaxes, FicaUtilityByYear) {
   } rows[] = {
       {"50000", 2005, "3825"},                             // 3,100 + 725
       {"abc", 2005, "0"},       {"100000", 2005, "7030"},  // 90,000 x 6.2% + 100,000 x 1.45%
-      {"100000", 2006, "7030"}, {"100000", 2003, "6844"},  // 87,000 x 6.2% + 1,450
+      {"100000", 2006, "7290"},                            // 94,200 x 6.2% + 1,450
+      {"100000", 2011, "5650"},                            // 4.2% + 1.45%, below the base
+      {"100000", 2030, "7650"},                            // 2026: 6.2% + 1.45% below the base
+      {"100000", 2003, "6844"},                            // 87,000 x 6.2% + 1,450
       {"100000", 2002, "6714"},                            // 84,900 x 6.2% = 5,263.80 + 1,450
       {"100000", 2001, "6435"},                            // 80,400 x 6.2% = 4,984.80 + 1,450
       {"100000", 1999, "0"},
@@ -561,8 +564,9 @@ INSTANTIATE_TEST_SUITE_P(
         // Gain larger than taxable income: 5% of 11,800, nothing at 15%.
         WorksheetCase{
             "2005 gain above taxable", 2005, 1, 1, {{"oInc.Dividends", "20000"}}, 11800, 590},
+        // 2007 has its own amounts: 20,000 - 5,350 - 3,400; 5% of 11,250, halves to even.
         WorksheetCase{
-            "2007 uses the 2005 amounts", 2007, 1, 1, {{"oInc.Dividends", "20000"}}, 11800, 590},
+            "2007 uses its own amounts", 2007, 1, 1, {{"oInc.Dividends", "20000"}}, 11250, 562},
         // Joint bracket top 59,400 for a widow(er): Y-1 tax on 23,600 = 2,810 + 5% of 10,000.
         WorksheetCase{"widow(er) bracket top",
                       2005,
@@ -611,8 +615,8 @@ TEST(TaxYears, LaterYearsComputeAsTheLatest) {
                          {"oAdj2Inc.IsSp1InRetPlan", "True"},
                          {"oItem.SITPd", "9000"},
                          {"oTaxCr.NumOfChildCrChildren", "2"}};
-  auto later = NewScenario(2009, 2, 3);
-  auto latest = NewScenario(2005, 2, 3);
+  auto later = NewScenario(2030, 2, 3);
+  auto latest = NewScenario(2026, 2, 3);
   Set(*later, inputs);
   Set(*latest, inputs);
   later->Calculate();

@@ -172,7 +172,7 @@ TEST(ByName, UnknownAndReadOnlyNames) {
   EXPECT_TRUE(top->IsSp1Blind());
   const auto& results = fennick::ResultPropertyNames();
   EXPECT_EQ(results.front(), "TotalInc");
-  EXPECT_EQ(results.back(), "oAMT.AMT");
+  EXPECT_EQ(results.back(), "oAMT.MFSAddBack");
   for (const auto& name : results) EXPECT_NO_THROW(fennick::GetProperty(*top, name)) << name;
 }
 

@@ -69,8 +69,8 @@ class FENNICK_API BulkCalculator {
   // 1 to 5, a missing rate file, an overflow.
   void Calculate(const Household& household, HouseholdResults& results);
 
-  // Whether the engine has figures for the tax year: false before its first year; a year after
-  // its last is computed with the last year's figures.
+  // Whether the engine has figures for the tax year: false before the first year whose table file
+  // is present; a year after the last is computed with the last year's figures.
   static bool SupportsYear(int year);
 
  private:

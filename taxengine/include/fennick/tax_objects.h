@@ -180,6 +180,9 @@ class FENNICK_API _ItemDed {
   virtual void IsCalculated(bool value) = 0;
   virtual bool IsDirty() = 0;
   virtual void IsDirty(bool value) = 0;
+  // Charitable contributions allowed: those over the year's floor (a share of AGI), all of them
+  // in a year without one.
+  virtual std::string CharDedAllowed() = 0;
 };
 
 // Social-security and self-employment taxes, other taxes.
@@ -205,6 +208,9 @@ class FENNICK_API _iOtherTaxes {
   virtual std::string SETaxSp2() = 0;
   virtual std::string OtherTaxes() = 0;
   virtual void OtherTaxes(std::string_view value) = 0;
+  // The additional Medicare tax on wages and self-employment earnings over the threshold
+  // (part of the other taxes).
+  virtual std::string AddlMedicare() = 0;
 };
 
 // Alternative minimum tax.
@@ -231,6 +237,8 @@ class FENNICK_API _iAMT {
   virtual void IsCalculated(bool value) = 0;
   virtual bool IsDirty() = 0;
   virtual void IsDirty(bool value) = 0;
+  // Added to the minimum taxable income of a separate return (0 for any other status).
+  virtual std::string MFSAddBack() = 0;
 };
 
 // The top object: household data, the tax summary and the six sub-objects.
@@ -315,6 +323,9 @@ class FENNICK_API _iTop {
   // does not exist; a missing section loads the defaults. Afterwards no object is editing,
   // dirty or calculated.
   virtual void Load(std::string_view vsFilename) = 0;
+  // The tax year whose figures the last Calculate used: the scenario's year, the latest year
+  // installed for a later one, "0" for a year before the first.
+  virtual std::string TablesYear() = 0;
 };
 
 // Creates objects of this library: a top object with its six sub-objects, or a single sub-object
