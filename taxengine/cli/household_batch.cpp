@@ -203,9 +203,10 @@ class Households : public qel::BatchRows {
     FieldsOf(row, layout_.blankSeparated, fields_);
     problem_.clear();
     const bool ok = row.error.empty() ? Compute() : Fail(row.error);
-    out.append(Field(kTaxsimId));
+    // Echoed as written, in quotes where a bad row's text needs them.
+    qel::AppendCsvField(out, Field(kTaxsimId));
     out += ',';
-    out.append(Field(kYear));
+    qel::AppendCsvField(out, Field(kYear));
     if (ok) {
       const Figures f = FiguresOf(results_);
       const Figures raised = FiguresOf(raised_);

@@ -336,11 +336,12 @@ TEST(HouseholdBatch, BadRowsAndExitStatus) {
        "7,2005,1,50000,0,0,9\n"
        "8,2005,1,-5,0,0\n"
        "9,2005,1,50000.00001,0,0\n"
+       "\"1,0\",2005,1,50000,0,0\n"
        "10,2005,1,50000,0,0\n",
        1,
        kHeader + "1,2005,0,7115.00,0.00,7650.00,25.00,0.00,15.40,3825.00\n"
                  "2,2005,,,,,,,,\n3,2000,,,,,,,,\n4,2005,,,,,,,,\n5,2005,,,,,,,,\n6,2005,,,,,,,,\n"
-                 "7,2005,,,,,,,,\n8,2005,,,,,,,,\n9,2005,,,,,,,,\n"
+                 "7,2005,,,,,,,,\n8,2005,,,,,,,,\n9,2005,,,,,,,,\n\"1,0\",2005,,,,,,,,\n"
                  "10,2005,0,7115.00,0.00,7650.00,25.00,0.00,15.40,3825.00\n",
        "line 3 (taxsimid 2): mstat \"3\": it must be 1 (single), 2 (joint), 6 (separate) or 8"},
   };
@@ -362,6 +363,7 @@ TEST(HouseholdBatch, BadRowsAndExitStatus) {
            "line 8 (taxsimid 7): the row has 7 fields where the header has 6",
            "line 9 (taxsimid 8): pwages -5 is negative",
            "line 10 (taxsimid 9): pwages 50000.00001 is not a number",
+           "line 11 (taxsimid 1,0): taxsimid 1,0 is not a number",
        })
     EXPECT_NE(run.err.find(message), std::string::npos) << message << "\n" << run.err;
 
