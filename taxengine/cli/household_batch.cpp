@@ -190,8 +190,9 @@ Figures FiguresOf(const HouseholdResults& r) {
 }
 
 // A change of tax over the raise, in percent.
+static_assert(kMarginalRaise % 100 == 0);
 Currency Rate(Currency change) {
-  return Currency::FromRaw(change.raw() * 100 / kMarginalRaise);
+  return Currency::FromRaw(change.raw() / (kMarginalRaise / 100));
 }
 
 // The rows of one worker.
@@ -208,11 +209,9 @@ class Households : public qel::BatchRows {
     out += ',';
     qel::AppendCsvField(out, Field(kYear));
     if (ok) {
-      const Figures f = FiguresOf(results_);
-      const Figures raised = FiguresOf(raised_);
+      const Figures& f = figures_;
       out += ",0";
-      AppendAmounts(out, {f.fiitax, Currency(), f.fica, Rate(raised.fiitax - f.fiitax), Currency(),
-                          Rate(raised.fica - f.fica), f.tfica});
+      AppendAmounts(out, {f.fiitax, Currency(), f.fica, frate_, Currency(), ficar_, f.tfica});
       if (detail_ && wantsDetail_) {
         const HouseholdResults& r = results_;
         const Currency zero;
@@ -352,10 +351,15 @@ class Households : public qel::BatchRows {
     h.mortgageInterest = values_[kMortgage];
     try {
       calculator_.Calculate(h, results_);
+      figures_ = FiguresOf(results_);
       h.wageSp1 = h.wageSp1 + Currency::FromUnits(kMarginalRaise);
       calculator_.Calculate(h, raised_);
+      const Figures raised = FiguresOf(raised_);
+      frate_ = Rate(raised.fiitax - figures_.fiitax);
+      ficar_ = Rate(raised.fica - figures_.fica);
     } catch (const qel::QelError& e) {
-      return Fail(e.description());
+      return Fail("the computation failed: " + e.description() + " (error " +
+                  std::to_string(e.number()) + ")");
     }
     return true;
   }
@@ -366,6 +370,8 @@ class Households : public qel::BatchRows {
   std::array<Currency, kColumnCount> values_{};
   Household household_;
   HouseholdResults results_, raised_;
+  Figures figures_;
+  Currency frate_, ficar_;
   fennick::BulkCalculator calculator_;
   bool wantsDetail_ = false;
   std::string problem_;
