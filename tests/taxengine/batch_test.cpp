@@ -325,8 +325,8 @@ TEST(HouseholdBatch, BadRowsAndExitStatus) {
        "line 3: a quoted field opened here is never closed"},
       {"--batch -", "taxsimid,year,pwages\n1,2005,100\n", 1, kHeader + "1,2005,,,,,,,,\n",
        "line 2 (taxsimid 1): mstat is missing or empty: it must be 1 (single)"},
-      {"--batch -", "taxsimid,year,mstat,pwages\n1,2005,2,900000000000000\n", 1,
-       kHeader + "1,2005,,,,,,,,\n", "line 2 (taxsimid 1): the computation failed: "},
+      {"--batch -", "taxsimid,year,mstat,pwages,swages\n1,2005,2,900000000000000,900000000000000\n",
+       1, kHeader + "1,2005,,,,,,,,\n", "line 2 (taxsimid 1): the computation failed: "},
       {"--batch -",
        "taxsimid,year,mstat,pwages,gssi,state\n"
        "1,2005,1,50000,0,0\n"
