@@ -1,5 +1,10 @@
 #include "qel/batch.h"
 
+#include <unistd.h>
+
+#include <cerrno>
+#include <system_error>
+
 #include <charconv>
 #include <condition_variable>
 #include <cstdint>
@@ -109,6 +114,21 @@ class Pipeline {
 };
 
 }  // namespace
+
+CsvReader::Source ReadDescriptor(int fd, std::string name, std::FILE* copy) {
+  return [fd, name = std::move(name), copy](char* into, std::size_t size) -> std::size_t {
+    for (;;) {
+      const ssize_t n = ::read(fd, into, size);
+      if (n >= 0) {
+        const auto count = static_cast<std::size_t>(n);
+        if (copy != nullptr && count > 0 && std::fwrite(into, 1, count, copy) != count)
+          throw std::system_error(errno, std::generic_category(), "a temporary copy of " + name);
+        return count;
+      }
+      if (errno != EINTR) throw std::system_error(errno, std::generic_category(), name);
+    }
+  };
+}
 
 unsigned DefaultBatchJobs() {
   const unsigned cores = std::thread::hardware_concurrency();

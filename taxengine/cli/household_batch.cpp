@@ -448,22 +448,6 @@ constexpr const char* kBatchUsage =
     "comma). Columns by name in any order and any letter case; a missing column is 0; an\n"
     "unknown column stops the run.\n";
 
-// Reads a file descriptor for the CSV reader; `copy`, when open, gets every byte read.
-qel::CsvReader::Source ReadFrom(int fd, const std::string& name, std::FILE* copy) {
-  return [fd, name, copy](char* into, std::size_t size) -> std::size_t {
-    for (;;) {
-      const ssize_t n = ::read(fd, into, size);
-      if (n >= 0) {
-        if (copy != nullptr && n > 0 &&
-            std::fwrite(into, 1, static_cast<std::size_t>(n), copy) != static_cast<std::size_t>(n))
-          throw std::system_error(errno, std::generic_category(), "a temporary copy of " + name);
-        return static_cast<std::size_t>(n);
-      }
-      if (errno != EINTR) throw std::system_error(errno, std::generic_category(), name);
-    }
-  };
-}
-
 int Fail(const std::string& message) {
   std::cerr << "fennick: " << message << "\n";
   return 2;
@@ -522,7 +506,7 @@ int HouseholdBatchMain(int argc, char** argv) {
     }
     bool detail = false;
     {
-      qel::CsvReader first(ReadFrom(fd, inputName, spool.get()));
+      qel::CsvReader first(qel::ReadDescriptor(fd, inputName, spool.get()));
       detail = AnyRowAsksDetail(first);
     }
     qel::CsvReader::Source source;
@@ -530,8 +514,8 @@ int HouseholdBatchMain(int argc, char** argv) {
       const int copy = ::fileno(spool.get());
       if (std::fflush(spool.get()) != 0 || ::lseek(copy, 0, SEEK_SET) != 0)
         throw std::system_error(errno, std::generic_category(), "a temporary copy of " + inputName);
-      source = [copied = ReadFrom(copy, inputName, nullptr),
-                rest = ReadFrom(fd, inputName, nullptr),
+      source = [copied = qel::ReadDescriptor(copy, inputName, nullptr),
+                rest = qel::ReadDescriptor(fd, inputName, nullptr),
                 inCopy = true](char* into, std::size_t size) mutable -> std::size_t {
         if (inCopy) {
           if (const std::size_t n = copied(into, size); n > 0) return n;
@@ -542,7 +526,7 @@ int HouseholdBatchMain(int argc, char** argv) {
     } else {
       if (::lseek(fd, start, SEEK_SET) != start)
         throw std::system_error(errno, std::generic_category(), inputName);
-      source = ReadFrom(fd, inputName, nullptr);
+      source = qel::ReadDescriptor(fd, inputName, nullptr);
     }
     qel::CsvReader reader(std::move(source));
     paystave::Output out = output.empty() ? paystave::Output() : paystave::Output(output);

@@ -4,6 +4,7 @@
 // only a few blocks per worker are in flight.
 #pragma once
 
+#include <cstdio>
 #include <functional>
 #include <memory>
 #include <string>
@@ -34,6 +35,11 @@ struct BatchCounts {
 const char* ParseBatchAmount(std::string_view text, Currency& value);
 // Appends the amount with two decimals, halves away from zero, "." and no thousands separators.
 void AppendBatchAmount(std::string& out, Currency value);
+
+// A source for CsvReader that reads the open file descriptor `fd` (a read interrupted by a signal
+// is retried; a failed one throws std::system_error naming `name`). When `copy` is open, every
+// byte read is written to it as well.
+CsvReader::Source ReadDescriptor(int fd, std::string name, std::FILE* copy = nullptr);
 
 // Every core the machine reports, at least 1.
 unsigned DefaultBatchJobs();
