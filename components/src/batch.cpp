@@ -231,7 +231,18 @@ BatchCounts RunBatch(
       spare.pop_back();
       job->Clear();
     }
-    if (!reader.NextBlock(job->block, kBlockBytes)) break;
+    // A reader's failure comes after the rows read before it: they are finished and written (or
+    // fail first) before it is thrown on, as with one job.
+    std::exception_ptr readError;
+    try {
+      if (!reader.NextBlock(job->block, kBlockBytes)) break;
+    } catch (...) {
+      readError = std::current_exception();
+    }
+    if (readError) {
+      writeFront(0);
+      std::rethrow_exception(readError);
+    }
     inFlight.push_back(std::move(job));
     pipeline.Submit(*inFlight.back());
     writeFront(maxInFlight - 1);

@@ -1,0 +1,90 @@
+// The batch pipeline: rows come out in input order whatever the number of jobs, blank rows are
+// skipped, and a failure in a handler, in the writer or in the reader ends the run with that
+// failure (every worker joined, nothing written after it) instead of hanging or losing it.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <stdexcept>
+#include <string>
+
+#include "qel/batch.h"
+
+namespace {
+
+// Echoes the first field; fails at the row whose first field is `failAt`.
+class Echo : public qel::BatchRows {
+ public:
+  explicit Echo(std::string failAt) : failAt_(std::move(failAt)) {}
+  bool Row(const qel::CsvRecord& row, std::string& out, std::string& problems) override {
+    if (row.fields[0] == failAt_) throw std::runtime_error("handler failed");
+    out.append(row.fields[0]);
+    out += '\n';
+    const bool bad = row.fields[0].ends_with('7');
+    if (bad) problems += std::to_string(row.line) + "\n";
+    return !bad;
+  }
+
+ private:
+  std::string failAt_;
+};
+
+TEST(BatchPipeline, OrderAndFailures) {
+  std::string input;
+  std::string expected;
+  for (int i = 1; i <= 20000; ++i) {
+    input += std::to_string(i) + ",x\n";
+    if (i % 1000 == 0) input += ",\n";  // blank: skipped, not a row
+    expected += std::to_string(i) + "\n";
+  }
+  input += "\"open,\n";  // a quote never closed: the reader stops there
+  struct Case {
+    const char* behaviour;
+    std::string failAt;      // the row whose handler throws
+    std::size_t writeLimit;  // the writer throws past this many bytes
+    const char* error;
+  } cases[] = {
+      {"the reader's stop after every row is written", "", SIZE_MAX, "never closed"},
+      {"a handler's failure", "15000", SIZE_MAX, "handler failed"},
+      {"a writer's failure", "", 40000, "writer failed"},
+  };
+  for (const Case& c : cases) {
+    for (unsigned jobs : {1u, 2u, 4u}) {
+      SCOPED_TRACE(std::string(c.behaviour) + ", jobs " + std::to_string(jobs));
+      std::size_t at = 0;
+      qel::CsvReader reader([&](char* into, std::size_t size) {
+        const std::size_t n = std::min({size, std::size_t{4096}, input.size() - at});
+        std::memcpy(into, input.data() + at, n);
+        at += n;
+        return n;
+      });
+      std::string out, problems;
+      std::string error;
+      try {
+        qel::RunBatch(
+            reader, jobs, [&] { return std::make_unique<Echo>(c.failAt); },
+            [&](std::string_view text, std::string_view trouble) {
+              if (out.size() + text.size() > c.writeLimit)
+                throw std::runtime_error("writer failed");
+              out.append(text);
+              problems.append(trouble);
+            });
+      } catch (const std::exception& e) {
+        error = e.what();
+      }
+      EXPECT_NE(error.find(c.error), std::string::npos) << error;
+      // What was written is the start of the rows, in order, up to the failure.
+      ASSERT_LE(out.size(), expected.size());
+      EXPECT_TRUE(out == expected.substr(0, out.size())) << out.size() << " bytes";
+      if (c.failAt.empty() && c.writeLimit == SIZE_MAX) {
+        EXPECT_TRUE(out == expected) << out.size() << " of " << expected.size() << " bytes";
+        EXPECT_EQ(std::count(problems.begin(), problems.end(), '\n'), 2000);
+      }
+      if (!c.failAt.empty()) {
+        EXPECT_EQ(out.find("\n" + c.failAt + "\n"), std::string::npos);
+      }
+    }
+  }
+}
+
+}  // namespace
