@@ -80,6 +80,11 @@ void CsvReader::Start() {
     begin_ = kByteOrderMark.size();
 }
 
+void CsvReader::TooLong() const {
+  throw CsvLimitError(
+      line_, "line " + std::to_string(line_) + ": a record runs on past " + Bytes(kMaxRecord));
+}
+
 bool CsvReader::FindRecord(std::size_t& contentEnd, std::size_t& next, long& lines) {
   Scan& s = scan_;
   for (;;) {
@@ -132,6 +137,7 @@ bool CsvReader::FindRecord(std::size_t& contentEnd, std::size_t& next, long& lin
         continue;
       }
       if (c == '\r' && i + 1 == size && !last) break;  // perhaps CR LF, split by the read
+      if (i > kMaxRecord) TooLong();
       contentEnd = begin_ + i;
       next = contentEnd + (c == '\r' && i + 1 < size && data[i + 1] == '\n' ? 2 : 1);
       lines = s.lines + 1;
@@ -139,9 +145,7 @@ bool CsvReader::FindRecord(std::size_t& contentEnd, std::size_t& next, long& lin
       return true;
     }
     s.at = i;
-    if (size > kMaxRecord)
-      throw CsvLimitError(
-          line_, "line " + std::to_string(line_) + ": a record runs on past " + Bytes(kMaxRecord));
+    if (size > kMaxRecord) TooLong();
     if (last) {
       if (s.quoted)
         throw CsvLimitError(s.quoteLine, "line " + std::to_string(s.quoteLine) +

@@ -170,6 +170,7 @@ TEST(CsvReader, LimitsStopALongRecordEarly) {
   std::string strayQuote = rows + "C3,\"1000\n";
   while (strayQuote.size() < 4 * CsvReader::kMaxRecord) strayQuote += row;
   const std::string endless(4 * CsvReader::kMaxRecord, 'x');
+  const std::string overLimit = std::string(CsvReader::kMaxRecord + 100, 'y') + "\nnext\n";
   std::string longButClosed = "\"" + std::string(CsvReader::kMaxQuotedField - 10, 'q') + "\"\n";
   longButClosed += "\"" + std::string(60000, '\n') + "\",end\n";
   struct Case {
@@ -181,12 +182,13 @@ TEST(CsvReader, LimitsStopALongRecordEarly) {
   } cases[] = {
       {"a quote never closed within the field limit", strayQuote, 1 << 16, 3, 2},
       {"no line end at all", endless, 1 << 16, 1, 0},
+      {"a record a little over the limit, read whole", overLimit, CsvReader::kMaxRecord * 2, 1, 0},
       {"long quoted fields within the limit, one byte per read", longButClosed, 1, 0, 2},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.behaviour);
     std::size_t at = 0;
-    CsvReader reader(Chunks(c.input, c.chunk, at), 4096);
+    CsvReader reader(Chunks(c.input, c.chunk, at), c.chunk);
     CsvRecord record;
     std::size_t records = 0;
     long stoppedAt = 0;

@@ -83,6 +83,7 @@ class CsvReader {
   // left; else its content is [begin_, *contentEnd) and the next one starts at *next.
   bool FindRecord(std::size_t& contentEnd, std::size_t& next, long& lines);
   bool Fill();  // reads more after the data held; false at the end of the input
+  [[noreturn]] void TooLong() const;
   void Start();
 
   Source source_;
