@@ -295,6 +295,7 @@ TEST(HouseholdBatch, JointReturnWithGainsAndTheMinimumTax) {
     EXPECT_EQ(detailed.rows[0].at(zero), "0.00") << zero;
 }
 
+const std::string kExamples = FENNICK_EXAMPLES;
 const std::string kGood = "taxsimid,year,mstat,pwages\n1,2005,1,50000\n";
 // 50,000 - 5,000 - 3,200 = 41,800: 730 + 15% of 22,400 + 25% of 12,100 = 7,115. The raise of
 // 1,000 is taxed at 25%; FICA 7.65% of 1,000 = 76.50 rounds to 77 (halves to even), both shares.
@@ -420,6 +421,44 @@ TEST(HouseholdBatch, InputOrderIsKeptWithFourJobs) {
   EXPECT_EQ(four.problems, one.problems);
   for (std::size_t i = 0; i < four.rows.size(); ++i)
     ASSERT_EQ(four.rows[i].at("taxsimid"), std::to_string(i + 1));
+}
+
+}  // namespace
+
+namespace {
+
+// The figure of a result property in `fennick --json` output ("13,270" -> 13270).
+double JsonAmount(const std::string& json, const std::string& name) {
+  const std::string key = "\"" + name + "\": \"";
+  const std::size_t at = json.find(key);
+  if (at == std::string::npos) return -1;
+  std::string digits;
+  for (std::size_t i = at + key.size(); i < json.size() && json[i] != '"'; ++i)
+    if (json[i] != ',') digits += json[i];
+  return std::stod(digits);
+}
+
+// The example households, written by hand from the column table, give the fiitax of the same
+// households written as scenario files and computed one at a time.
+TEST(HouseholdBatch, ExampleHouseholdsAsScenarioFiles) {
+  TempFolder folder;
+  const std::string fennick = std::string("'") + FENNICK_CLI + "'";
+  const auto batch = RunCommand(folder, fennick + " --batch '" + kExamples + "/households.csv'");
+  ASSERT_EQ(batch.status, 0) << batch.err;
+  std::stringstream lines(batch.out);
+  std::string line;
+  std::getline(lines, line);
+  int column = 0;
+  while (std::getline(lines, line)) {
+    ++column;
+    SCOPED_TRACE(line);
+    const auto json = RunCommand(
+        folder, fennick + " --json '" + kExamples + "/households.scn' " + std::to_string(column));
+    ASSERT_EQ(json.status, 0) << json.err;
+    const double fiitax = std::stod(SplitCommas(line).at(3));
+    EXPECT_EQ(Shown(fiitax), JsonAmount(json.out, "RegAndAmtTax") - JsonAmount(json.out, "TotCr"));
+  }
+  EXPECT_EQ(column, 4);
 }
 
 }  // namespace
