@@ -48,6 +48,13 @@ inline std::uint32_t Matches(const char*, char, char, char) {
 }
 #endif
 
+// The bytes that put a field written in quotes.
+constexpr std::array<bool, 256> kNeedQuotes = [] {
+  std::array<bool, 256> need{};
+  need[','] = need['"'] = need['\r'] = need['\n'] = true;
+  return need;
+}();
+
 std::string Bytes(std::size_t n) {
   return std::to_string(n) + " bytes";
 }
@@ -291,7 +298,7 @@ bool IsBlankCsvRecord(const CsvRecord& record) {
 void AppendCsvField(std::string& out, std::string_view field) {
   bool quote = !field.empty() && (field.front() == ' ' || field.back() == ' ' ||
                                   field.front() == '\t' || field.back() == '\t');
-  for (char c : field) quote = quote || c == ',' || c == '"' || c == '\r' || c == '\n';
+  for (char c : field) quote |= kNeedQuotes[static_cast<unsigned char>(c)];
   if (!quote) {
     out.append(field);
     return;

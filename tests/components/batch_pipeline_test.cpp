@@ -88,3 +88,46 @@ TEST(BatchPipeline, OrderAndFailures) {
 }
 
 }  // namespace
+
+namespace {
+
+// Amounts as batch files write them, on both sides of the length where overflow becomes possible.
+TEST(BatchAmount, ParseAndWrite) {
+  struct {
+    const char* text;
+    const char* why;  // nullptr: a number
+    std::int64_t raw;
+    const char* written;
+  } cases[] = {
+      {"", nullptr, 0, "0.00"},
+      {"1000", nullptr, 10000000, "1000.00"},
+      {"-2.5", nullptr, -25000, "-2.50"},
+      {"0.005", nullptr, 50, "0.01"},
+      {"-0.004", nullptr, -40, "0.00"},
+      {"12.3456", nullptr, 123456, "12.35"},
+      {"12.34567", "is not a number", 0, nullptr},
+      {".", "is not a number", 0, nullptr},
+      {"-", "is not a number", 0, nullptr},
+      {"1.2.3", "is not a number", 0, nullptr},
+      {"1e5", "is not a number", 0, nullptr},
+      {"99999999999999", nullptr, 999999999999990000, "99999999999999.00"},
+      {"922337203685477", nullptr, 9223372036854770000, "922337203685477.00"},
+      {"922337203685477.57", nullptr, 9223372036854775700, "922337203685477.57"},
+      {"-922337203685477.57", nullptr, -9223372036854775700, "-922337203685477.57"},
+      {"922337203685477.5808", "is too large", 0, nullptr},
+      {"9223372036854775808", "is too large", 0, nullptr},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    qel::Currency value = qel::Currency::FromRaw(7);
+    const char* why = qel::ParseBatchAmount(c.text, value);
+    EXPECT_STREQ(why, c.why);
+    if (c.why != nullptr) continue;
+    EXPECT_EQ(value.raw(), c.raw);
+    std::string written;
+    qel::AppendBatchAmount(written, value);
+    EXPECT_EQ(written, c.written);
+  }
+}
+
+}  // namespace
