@@ -11,6 +11,7 @@
 #include <deque>
 #include <exception>
 #include <mutex>
+#include <stdexcept>
 #include <thread>
 #include <vector>
 
@@ -53,18 +54,30 @@ void Process(BatchRows& rows, Job& job, CsvRecord& record) {
 class Pipeline {
  public:
   explicit Pipeline(std::vector<std::unique_ptr<BatchRows>>& handlers) {
-    for (auto& rows : handlers) threads_.emplace_back([this, &rows] { Work(*rows); });
+    try {
+      for (auto& rows : handlers) {
+        if (BatchTestSeam().startingThread != nullptr) BatchTestSeam().startingThread();
+        threads_.emplace_back([this, &rows] { Work(*rows); });
+      }
+    } catch (const std::exception& e) {
+      Stop();  // the threads already started
+      throw std::runtime_error("cannot start " + std::to_string(handlers.size()) +
+                               " threads: " + e.what());
+    }
   }
-  ~Pipeline() {
+  ~Pipeline() { Stop(); }
+  Pipeline(const Pipeline&) = delete;
+  Pipeline& operator=(const Pipeline&) = delete;
+
+  void Stop() {
     {
       const std::lock_guard<std::mutex> lock(mutex_);
       stop_ = true;
     }
     ready_.notify_all();
     for (std::thread& t : threads_) t.join();
+    threads_.clear();
   }
-  Pipeline(const Pipeline&) = delete;
-  Pipeline& operator=(const Pipeline&) = delete;
 
   void Submit(Job& job) {
     {
@@ -128,6 +141,11 @@ CsvReader::Source ReadDescriptor(int fd, std::string name, std::FILE* copy) {
       if (errno != EINTR) throw std::system_error(errno, std::generic_category(), name);
     }
   };
+}
+
+BatchTestCalls& BatchTestSeam() {
+  static BatchTestCalls calls;
+  return calls;
 }
 
 unsigned DefaultBatchJobs() {

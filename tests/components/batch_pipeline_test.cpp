@@ -7,6 +7,7 @@
 #include <cstring>
 #include <stdexcept>
 #include <string>
+#include <system_error>
 
 #include "qel/batch.h"
 
@@ -90,6 +91,34 @@ TEST(BatchPipeline, OrderAndFailures) {
 }  // namespace
 
 namespace {
+
+// Threads that cannot all be started: the run fails with a message instead of ending the process
+// with the threads already started still running.
+TEST(BatchPipeline, ThreadsThatCannotStart) {
+  static int started = 0;
+  started = 0;
+  qel::BatchTestSeam().startingThread = [] {
+    if (++started == 3) throw std::system_error(EAGAIN, std::generic_category());
+  };
+  const std::string input = "1\n2\n3\n";
+  std::size_t at = 0;
+  qel::CsvReader reader([&](char* into, std::size_t size) {
+    const std::size_t n = std::min(size, input.size() - at);
+    std::memcpy(into, input.data() + at, n);
+    at += n;
+    return n;
+  });
+  std::string error;
+  try {
+    qel::RunBatch(
+        reader, 4, [] { return std::make_unique<Echo>(""); },
+        [](std::string_view, std::string_view) {});
+  } catch (const std::runtime_error& e) {
+    error = e.what();
+  }
+  qel::BatchTestSeam().startingThread = nullptr;
+  EXPECT_NE(error.find("cannot start 4 threads: "), std::string::npos) << error;
+}
 
 // Amounts as batch files write them, on both sides of the length where overflow becomes possible.
 TEST(BatchAmount, ParseAndWrite) {

@@ -47,10 +47,18 @@ unsigned DefaultBatchJobs();
 inline constexpr unsigned kMaxBatchJobs = 1024;
 bool ParseBatchJobs(std::string_view text, unsigned& jobs);
 
+// A seam for tests: called before each worker thread is started; what it throws stands for a
+// failure to start the thread.
+struct BatchTestCalls {
+  void (*startingThread)() = nullptr;
+};
+BatchTestCalls& BatchTestSeam();
+
 // Runs every row after the header (already read) through the handlers `makeRows` makes, one per
 // worker, on `jobs` threads (1: on this thread, no other), and hands the output and the problems
 // of consecutive rows to `write` in input order. An exception of the reader, of a handler or of
-// `write` stops the run (every worker joined) and is thrown on.
+// `write` stops the run (every worker joined) and is thrown on; so is a failure to start the
+// threads, as std::runtime_error "cannot start N threads: ...".
 BatchCounts RunBatch(
     CsvReader& reader, unsigned jobs, const std::function<std::unique_ptr<BatchRows>()>& makeRows,
     const std::function<void(std::string_view out, std::string_view problems)>& write);
