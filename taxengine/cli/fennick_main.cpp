@@ -181,7 +181,8 @@ void PrintReport(fennick::_iTop& top, int column, std::ostream& out) {
             std::to_string(column) + ")");
   std::string tablesYear = top.TablesYear();
   if (tablesYear == "0") {
-    r.Heading("No figures of tax year " + top.TaxYear() + " or earlier");
+    r.Heading("No figures of tax year " + top.TaxYear() +
+              ": its deductions, exemptions and credits count as 0");
   } else if (tablesYear != top.TaxYear()) {
     r.Heading("Figures of " + tablesYear + " used for tax year " + top.TaxYear());
   }

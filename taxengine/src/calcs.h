@@ -36,9 +36,9 @@ enum class ItemLimitation { kNone, kThreePercent, kTwoThirtySevenths };
 
 // Every figure and setting that tells one tax year from another, read from the year's table file
 // "Ind" + year + ".tbl" (section [Year], with the rate schedules and minimum-tax rates in their
-// own sections of the same file). Shares are held as fractions (7.5% as 0.075). A setting that a
-// year lacks is "none" in its file (has... false or an amount of 0 here). Status 5 (qualifying
-// widow(er)) has its own column everywhere, so each file says which figures it shares.
+// own sections of the same file). Shares are held as fractions (7.5% as 0.075). A rule that a
+// year lacks is "none" in its file: its has... flag is false or its amount 0 here. Status 5
+// (qualifying widow(er)) has its own column in every per-status figure.
 struct YearParams {
   int year;
   // The year whose module named the child-credit and minimum-tax exemption procedures in error
@@ -147,7 +147,8 @@ namespace CommonTaxCalcs {
 Currency SubtractNotZero(Currency a, Currency b);  // b - a, not below 0
 Currency MinOrMax(Currency a, Currency b, bool wantMaximum);
 std::string GetRateTable(std::int32_t filingStatus);
-std::string GetRateFile(int year);
+// The path of the table file of the year (kept for the years present).
+const std::string& GetRateFile(int year);
 // The folder this library was loaded from; table files are found there.
 const std::string& LibraryFolder();
 std::string InLibraryFolder(std::string_view fileName);

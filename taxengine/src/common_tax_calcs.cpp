@@ -1,5 +1,6 @@
 // Small shared procedures: differences not below zero, smaller or larger of two amounts, and the
 // naming of the rate files and tables.
+#include <map>
 #include <memory>
 #include <unordered_map>
 
@@ -55,9 +56,20 @@ std::string GetRateTable(std::int32_t filingStatus) {
   }
 }
 
-std::string GetRateFile(int year) {
-  return Keep("CommonTaxCalcs.GetRateFile",
-              [&] { return InLibraryFolder("Ind" + std::to_string(year) + ".tbl"); });
+const std::string& GetRateFile(int year) {
+  return Keep("CommonTaxCalcs.GetRateFile", [&]() -> const std::string& {
+    // The paths of the years present are made once: every computation looks up a rate table
+    // several times.
+    static const std::map<int, std::string> present = [] {
+      std::map<int, std::string> paths;
+      for (int y : AvailableYears()) paths[y] = InLibraryFolder("Ind" + std::to_string(y) + ".tbl");
+      return paths;
+    }();
+    if (auto it = present.find(year); it != present.end()) return it->second;
+    thread_local std::string other;
+    other = InLibraryFolder("Ind" + std::to_string(year) + ".tbl");
+    return other;
+  });
 }
 
 Currency LookupTable(const std::string& file, const std::string& section, Currency amount) {

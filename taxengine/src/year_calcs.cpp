@@ -368,8 +368,8 @@ AmtSplit CalcAMTCapGainTax(const YearParams& p, iTop& top, const AmtRecord& reco
       return split;
     }
     // The gain within the amount after exemption is taxed at the capital-gain rates, the rest at
-    // the minimum-tax rates. The lower rate reaches as far as it does on the regular return: up
-    // to the bracket top less the ordinary part of taxable income.
+    // the minimum-tax rates. The lower rate reaches up to the bracket top less the ordinary part
+    // of the regular taxable income, however small that taxable income is.
     Currency gain = top.inc->adjNetCG;
     Currency gainTaxed = MinOrMax(amount, gain, false);
     split.ordinaryTax = AltMinTaxCalcs::GetAmtTax(top, amount - gainTaxed);

@@ -48,6 +48,14 @@ TEST(FileOperations, SaveWritesTheCaseAndRemembersItsFolder) {
   EXPECT_NE(ReadFile(copy).find("TP=Ann Smith"), std::string::npos);
 }
 
+// Inputs changed since the last save are saved by a successful Save, so leaving asks nothing.
+TEST(FileOperations, ASuccessfulSaveMarksTheInputsSaved) {
+  TestApp t;
+  t.app.state.DataSaved = false;
+  SaveCase(t, t.path("smith.zov"), "Ann Smith");
+  EXPECT_TRUE(t.app.state.DataSaved);
+}
+
 TEST(FileOperations, SavingUnderTheDebugNameLeavesDataSavedAlone) {
   TestApp t;
   t.app.state.DataSaved = false;

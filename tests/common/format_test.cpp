@@ -104,6 +104,26 @@ TEST_F(FormatTest, DatesParseAndFormat) {
   EXPECT_THROW(FormatDate(1e12), QelError);
 }
 
+// Century years are leap years only when divisible by 400: 1900 and 2100 are not, 2000 is.
+TEST_F(FormatTest, CenturyYearsInTheLeapYearRule) {
+  struct Row {
+    const char* date;
+    bool valid;
+    double serial;  // days after 30 December 1899
+  } rows[] = {
+      {"02/29/1900", false, 0},    {"02/28/1900", true, 60},    {"03/01/1900", true, 61},
+      {"02/29/2000", true, 36585}, {"03/01/2000", true, 36586}, {"02/29/2100", false, 0},
+      {"02/28/2100", true, 73109}, {"03/01/2100", true, 73110}, {"02/29/2400", true, 182682},
+  };
+  for (const Row& r : rows) {
+    double serial = -1;
+    EXPECT_EQ(ParseDate(r.date, serial), r.valid) << r.date;
+    if (!r.valid) continue;
+    EXPECT_EQ(serial, r.serial) << r.date;
+    EXPECT_EQ(FormatDate(r.serial), r.date) << r.serial;
+  }
+}
+
 TEST(FormatLocaleTest, GermanSeparatorsInOutput) {
   if (!std::setlocale(LC_ALL, "de_DE.UTF-8")) GTEST_SKIP() << "locale de_DE.UTF-8 not installed";
   EXPECT_EQ(FormatText("1.234,5", "###,##0.00"), "1.234,50");

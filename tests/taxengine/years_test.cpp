@@ -81,8 +81,9 @@ std::string Key(const std::string& json, const std::string& key) {
 }
 
 // A copy of the program folder gets the file of the year after the latest one, made from the
-// latest with another standard deduction, wage base and top rate; the command run there uses it
-// for that year and the year after, and the installed folder is left alone.
+// latest with another standard deduction, wage base and single schedule (one rate of 20%); the
+// command run there uses it for that year and the year after, and says so for the year after;
+// the installed folder is left alone.
 TEST(TaxYears, ANewYearFileIsUsedWithNoChangeToTheCode) {
   const fs::path program = fs::path(FENNICK_CLI).parent_path();
   const int latest = LatestYear(program);
@@ -105,7 +106,8 @@ TEST(TaxYears, ANewYearFileIsUsedWithNoChangeToTheCode) {
   std::ofstream(dir.File("s.scn"))
       << "[Scenario1]\nYear=" << next << "\nFiling Status=1\nDependents=0\n"
       << "Wages Spouse 1=100,000\n[Scenario2]\nYear=" << next + 1
-      << "\nFiling Status=1\nDependents=0\nWages Spouse 1=100,000\n";
+      << "\nFiling Status=1\nDependents=0\nWages Spouse 1=100,000\n"
+      << "[Scenario3]\nYear=1999\nFiling Status=1\n";
   for (int column : {1, 2}) {
     std::string json =
         Output(command + "--json '" + dir.File("s.scn") + "' " + std::to_string(column));
@@ -119,6 +121,8 @@ TEST(TaxYears, ANewYearFileIsUsedWithNoChangeToTheCode) {
                         std::to_string(next + 1) + "\n"),
             std::string::npos)
       << report;
+  EXPECT_NE(Output(command + "'" + dir.File("s.scn") + "' 3").find("No figures of tax year 1999"),
+            std::string::npos);
   // The installed folder has no such year: there the latest one serves.
   auto top = NewScenario(next, 1);
   top->Calculate();
