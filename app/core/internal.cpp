@@ -1,6 +1,7 @@
 #include "core/internal.h"
 
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -70,7 +71,10 @@ std::filesystem::path UserFolder(const char* variable, const char* fallbackBelow
   }
   std::filesystem::path folder = base / "qel-paystave";
   std::error_code ec;
-  std::filesystem::create_directories(folder, ec);
+  std::filesystem::create_directories(base, ec);
+  // The program's own folder of the user: no one else may look into it, open its files (and so
+  // hold their locks) or put files there.
+  ::mkdir(folder.c_str(), 0700);
   return folder;
 }
 

@@ -34,7 +34,8 @@ std::filesystem::path HomeFolder();
 // when no home folder is known.
 std::string DocumentsFolder();
 // The per-user folder `kind` ("XDG_CONFIG_HOME" with ".config", "XDG_DATA_HOME" with
-// ".local/share") plus "qel-paystave", created as needed; error 76 when no home folder is known.
+// ".local/share") plus "qel-paystave", created as needed (mode 0700: the user's alone); error 76
+// when no home folder is known.
 std::filesystem::path UserFolder(const char* variable, const char* fallbackBelowHome);
 
 }  // namespace corvala::detail

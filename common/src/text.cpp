@@ -1,5 +1,7 @@
 #include "qel/text.h"
 
+#include "qel/utf8.h"
+
 namespace qel {
 namespace {
 
@@ -46,6 +48,46 @@ std::size_t Utf8Length(std::string_view text) {
   std::size_t count = 0;
   for (unsigned char c : text) count += (c & 0xC0) != 0x80;
   return count;
+}
+
+std::string EscapedControls(std::string_view text) {
+  constexpr char32_t kNotUtf8 = 0x110000;
+  constexpr char kHex[] = "0123456789ABCDEF";
+  // Fast path: plain printable ASCII, the usual id or name.
+  bool plain = true;
+  for (char c : text) plain = plain && c >= 0x20 && c < 0x7F;
+  if (plain) return std::string(text);
+  std::string out;
+  std::size_t at = 0;  // the byte of `text` where the code point begins
+  for (char32_t cp : DecodeUtf8(text, kNotUtf8)) {
+    if (cp == kNotUtf8) {
+      const auto byte = static_cast<unsigned char>(text[at++]);
+      out += "\\x";
+      out += kHex[byte >> 4];
+      out += kHex[byte & 0xF];
+      continue;
+    }
+    const std::size_t length = cp < 0x80 ? 1 : cp < 0x800 ? 2 : cp < 0x10000 ? 3 : 4;
+    if (cp == '\n') {
+      out += "\\n";
+    } else if (cp == '\r') {
+      out += "\\r";
+    } else if (cp == '\t') {
+      out += "\\t";
+    } else if (cp < 0x20 || cp == 0x7F) {
+      out += "\\x";
+      out += kHex[cp >> 4];
+      out += kHex[cp & 0xF];
+    } else if (cp >= 0x80 && cp < 0xA0) {
+      out += "\\u00";
+      out += kHex[cp >> 4];
+      out += kHex[cp & 0xF];
+    } else {
+      out.append(text.substr(at, length));
+    }
+    at += length;
+  }
+  return out;
 }
 
 }  // namespace qel

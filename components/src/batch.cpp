@@ -11,6 +11,7 @@
 #include <deque>
 #include <exception>
 #include <mutex>
+#include <new>
 #include <stdexcept>
 #include <thread>
 #include <vector>
@@ -53,18 +54,19 @@ void Process(BatchRows& rows, Job& job, CsvRecord& record) {
 // The workers and what they share; the destructor stops and joins them.
 class Pipeline {
  public:
+  // Starts a thread per handler, as many as the system allows (a limit on processes or on
+  // memory may stop it short; the run then goes on with fewer, or with none, on the caller's).
   explicit Pipeline(std::vector<std::unique_ptr<BatchRows>>& handlers) {
-    try {
-      for (auto& rows : handlers) {
+    for (auto& rows : handlers) {
+      try {
         if (BatchTestSeam().startingThread != nullptr) BatchTestSeam().startingThread();
         threads_.emplace_back([this, &rows] { Work(*rows); });
+      } catch (const std::system_error&) {
+        break;
       }
-    } catch (const std::exception& e) {
-      Stop();  // the threads already started
-      throw std::runtime_error("cannot start " + std::to_string(handlers.size()) +
-                               " threads: " + e.what());
     }
   }
+  std::size_t Threads() const { return threads_.size(); }
   ~Pipeline() { Stop(); }
   Pipeline(const Pipeline&) = delete;
   Pipeline& operator=(const Pipeline&) = delete;
@@ -146,6 +148,11 @@ CsvReader::Source ReadDescriptor(int fd, std::string name, std::FILE* copy) {
 BatchTestCalls& BatchTestSeam() {
   static BatchTestCalls calls;
   return calls;
+}
+
+void ThrowIfOutOfMemory(const QelError& error) {
+  constexpr long kOutOfMemory = 7;
+  if (error.number() == kOutOfMemory) throw std::bad_alloc();
 }
 
 unsigned DefaultBatchJobs() {
@@ -237,24 +244,26 @@ BatchCounts RunBatch(
     total.rows += job.counts.rows;
     total.bad += job.counts.bad;
   };
-  if (jobs <= 1) {
-    const std::unique_ptr<BatchRows> rows = makeRows();
+  // On this thread alone: one job, or no other thread could be started.
+  const auto alone = [&](BatchRows& rows) {
     Job job;
     CsvRecord record;
     while (reader.NextBlock(job.block, kBlockBytes)) {
-      Process(*rows, job, record);
+      Process(rows, job, record);
       finish(job);
       job.Clear();
     }
     return total;
-  }
+  };
+  if (jobs <= 1) return alone(*makeRows());
 
   std::vector<std::unique_ptr<BatchRows>> handlers;
   for (unsigned i = 0; i < jobs; ++i) handlers.push_back(makeRows());
   std::deque<std::unique_ptr<Job>> inFlight;  // in input order
   std::vector<std::unique_ptr<Job>> spare;
-  const std::size_t maxInFlight = std::size_t{4} * jobs;
   Pipeline pipeline(handlers);
+  if (pipeline.Threads() == 0) return alone(*handlers.front());
+  const std::size_t maxInFlight = 4 * pipeline.Threads();
   // Writes the finished jobs at the front, waiting for them while more than `keep` are in flight.
   const auto writeFront = [&](std::size_t keep) {
     while (!inFlight.empty() && pipeline.Done(*inFlight.front(), inFlight.size() > keep)) {

@@ -242,8 +242,8 @@ class Households : public qel::BatchRows {
       out.append(detail_ ? 28 : 8, ',');
       problems += "fennick: line " + std::to_string(row.line);
       if (!Field(kTaxsimId).empty())
-        problems += " (taxsimid " + std::string(Field(kTaxsimId)) + ")";
-      problems += ": " + problem_ + "\n";
+        problems += " (taxsimid " + qel::EscapedControls(Field(kTaxsimId)) + ")";
+      problems += ": " + qel::EscapedControls(problem_) + "\n";
     }
     out += '\n';
     return ok;
@@ -358,6 +358,7 @@ class Households : public qel::BatchRows {
       frate_ = Rate(raised.fiitax - figures_.fiitax);
       ficar_ = Rate(raised.fica - figures_.fica);
     } catch (const qel::QelError& e) {
+      qel::ThrowIfOutOfMemory(e);
       return Fail("the computation failed: " + e.description() + " (error " +
                   std::to_string(e.number()) + ")");
     }
@@ -449,7 +450,7 @@ constexpr const char* kBatchUsage =
     "unknown column stops the run.\n";
 
 int Fail(const std::string& message) {
-  std::cerr << "fennick: " << message << "\n";
+  std::cerr << "fennick: " << qel::EscapedControls(message) << "\n";
   return 2;
 }
 
@@ -483,14 +484,15 @@ int HouseholdBatchMain(int argc, char** argv) {
   }
   const bool fromStdin = input == "-";
   const std::string inputName = fromStdin ? "the standard input" : input;
-  if (!fromStdin && !output.empty() && output == input)
-    return Fail("the output would replace the input " + input);
 
   int fd = 0;
   if (!fromStdin) {
     fd = ::open(input.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return Fail("cannot read " + input + ": " + std::strerror(errno));
   }
+  if (!output.empty() && paystave::OutputIsInput(fd, output))
+    return Fail("the output " + output + " is the input " + inputName +
+                ", which it would replace; both were left untouched");
   try {
     // Whether the detail columns are written depends on the rows: a first pass looks, up to the
     // first row that asks for them. Input that cannot be read twice is copied as that pass reads

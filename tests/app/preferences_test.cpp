@@ -1,6 +1,8 @@
 // Preferences at start-up, the report font on the printer, and the main window's position.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include "core/internal.h"
 #include "core/preferences.h"
 #include "test_app.h"
 
@@ -86,6 +88,25 @@ TEST(GetIni, PreferencesMoveToTheUserFolderWhenTheProgramFolderIsNotWritable) {
   app.programFolder = "/nonexistent/lib/qel-paystave";
   EXPECT_EQ(P::PreferencesFilePath(app), config / "qel-paystave/Corvala.ini");
   ::unsetenv("XDG_CONFIG_HOME");
+}
+
+// The program's folders of the user are the user's alone: created 0700 whatever the umask.
+TEST(UserFolder, IsCreatedForTheUserAlone) {
+  const struct {
+    const char* variable;
+    const char* belowHome;
+  } rows[] = {{"XDG_CONFIG_HOME", ".config"}, {"XDG_DATA_HOME", ".local/share"}};
+  for (const auto& row : rows) {
+    testing::TempFolder base;
+    ::setenv(row.variable, (base / "xdg").c_str(), 1);
+    const mode_t umask = ::umask(022);
+    const std::filesystem::path folder = detail::UserFolder(row.variable, row.belowHome);
+    ::umask(umask);
+    ::unsetenv(row.variable);
+    EXPECT_EQ(folder, base / "xdg" / "qel-paystave");
+    EXPECT_EQ(std::filesystem::status(folder).permissions(), std::filesystem::perms::owner_all)
+        << row.variable;
+  }
 }
 
 // The preferences file: plain INI in CR LF lines, the same file in silent and interactive runs.

@@ -24,5 +24,24 @@ TEST(TextTest, CountsCharactersOfUtf8Text) {
   EXPECT_EQ(BoolText(false), "False");
 }
 
+TEST(TextTest, EscapesWhatWouldCommandATerminal) {
+  const struct {
+    std::string text, shown;
+  } rows[] = {
+      {"A1 Smith, J", "A1 Smith, J"},
+      {"Ren\xC3\xA9 \xE2\x82\xAC", "Ren\xC3\xA9 \xE2\x82\xAC"},  // UTF-8 letters stay
+      {"\x1B[2J", "\\x1B[2J"},                                   // clears the screen
+      {"two\nlines\r\t", "two\\nlines\\r\\t"},
+      {std::string("nul\0del\x7F", 8), "nul\\x00del\\x7F"},
+      {"\xC2\x9B"
+       "31m",
+       "\\u009B31m"},  // C1 control introducer, as UTF-8
+      {"\x9B"
+       "31m \xFF",
+       "\\x9B31m \\xFF"},  // bytes that are not UTF-8
+  };
+  for (const auto& row : rows) EXPECT_EQ(EscapedControls(row.text), row.shown) << row.shown;
+}
+
 }  // namespace
 }  // namespace qel

@@ -1,12 +1,16 @@
 // KeyedDataFile between processes and users: loads during saves, concurrent saves, interrupted
 // saves, and files of other users.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <iostream>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -14,6 +18,7 @@
 #include "child_process.h"
 #include "qel/error.h"
 #include "qel/keyed_data_file.h"
+#include "qel/safe_write.h"
 #include "qel_testing/temp_folder.h"
 
 namespace qel {
@@ -85,28 +90,54 @@ TEST_F(SharingTest, LoadsDuringSavesOfAnotherProcessNeverMix) {
   EXPECT_NE(first, last) << "the loads saw no save: nothing was tested";
 }
 
+// Two processes saving one file take turns, also as a user who may write in the folder but not
+// list it (where the folder itself cannot be locked), and also for a file that neither finds.
 TEST_F(SharingTest, ProcessesSavingOtherSectionsLoseNoSave) {
   constexpr int kSaves = 80;
-  auto saver = [&](const std::string& section) {
-    return [this, section] {
-      for (int i = 0; i < kSaves; ++i) {
-        KeyedDataFile f;
-        f.SetFileName(file);
-        f.WriteValue(section, "Save " + std::to_string(i), std::to_string(i));
-      }
-      return std::string("done");
-    };
+  struct Row {
+    const char* what;
+    bool asNobody;
+    mode_t folderMode;
+  } rows[] = {
+      {"an ordinary folder", false, 0700},
+      {"a folder that may be written but not listed", true, 0733},
   };
-  Child a(saver("Scenario1")), b(saver("Scenario2"));
-  ASSERT_EQ(a.Wait(), "done");
-  ASSERT_EQ(b.Wait(), "done");
-  KeyedDataFile load;
-  load.SetFileName(file);
-  int lost = 0;
-  for (const char* section : {"Scenario1", "Scenario2"})
-    for (int i = 0; i < kSaves; ++i)
-      if (load.ReadValue(section, "Save " + std::to_string(i), "lost") == "lost") ++lost;
-  EXPECT_EQ(lost, 0);
+  for (const Row& r : rows) {
+    if (r.asNobody && ::geteuid() != 0) {
+      std::cout << "skipped \"" << r.what << "\": becoming the user nobody needs the superuser\n";
+      continue;
+    }
+    const std::filesystem::path folder = dir / r.what;
+    std::filesystem::create_directory(folder);
+    ASSERT_EQ(::chmod(dir.path().c_str(), 0755), 0);
+    ASSERT_EQ(::chmod(folder.c_str(), r.folderMode), 0);
+    const std::string path = (folder / "case.zov").string();
+    auto saver = [&](const std::string& section) {
+      return [path, section] {
+        for (int i = 0; i < kSaves; ++i) {
+          KeyedDataFile f;
+          f.SetFileName(path);
+          f.WriteValue(section, "Save " + std::to_string(i), std::to_string(i));
+        }
+        return std::string("done");
+      };
+    };
+    Child a(saver("Scenario1"), r.asNobody), b(saver("Scenario2"), r.asNobody);
+    const std::string resultA = a.Wait(), resultB = b.Wait();
+    if (resultA == testing::kCannotDrop) {
+      std::cout << "skipped \"" << r.what << "\": cannot become the user nobody\n";
+      continue;
+    }
+    ASSERT_EQ(resultA, "done") << r.what;
+    ASSERT_EQ(resultB, "done") << r.what;
+    KeyedDataFile load;
+    load.SetFileName(path);
+    int lost = 0;
+    for (const char* section : {"Scenario1", "Scenario2"})
+      for (int i = 0; i < kSaves; ++i)
+        if (load.ReadValue(section, "Save " + std::to_string(i), "lost") == "lost") ++lost;
+    EXPECT_EQ(lost, 0) << r.what;
+  }
 }
 
 TEST_F(SharingTest, KilledSavesLeaveNoReadableTemporaryAndTheNextSaveClearsThem) {
@@ -210,6 +241,93 @@ TEST_F(SharingTest, SavesRespectPermissionsAndOwners) {
   EXPECT_EQ(st.st_gid, testing::kNobody);
   EXPECT_EQ(st.st_mode & 07777, 0640u);
   EXPECT_EQ(ReadBytes(file), "[Common]\nTP=Bob\n");
+}
+
+// What another user can do to the superuser's save: plant a link in a shared sticky folder, or
+// hold a lock on the file or its folder. Links are followed only where the kernel would follow
+// them; a lock is waited for a bounded time; a folder lock blocks nothing.
+TEST_F(SharingTest, AnotherUserCanNeitherSteerNorStopASave) {
+  if (::geteuid() != 0) GTEST_SKIP() << "links and locks of another user need the superuser";
+  ASSERT_EQ(::chmod(dir.path().c_str(), 0755), 0);
+  const std::filesystem::path shared = dir / "shared";
+  std::filesystem::create_directory(shared);
+  ASSERT_EQ(::chmod(shared.c_str(), 01777), 0);
+  const std::string secret = dir.File("secret.zov");
+  const std::string kSecret = "[Common]\nTP=Root\n";
+  auto link = [&](const std::string& name, const std::string& to, uid_t owner) {
+    const std::string path = (shared / name).string();
+    std::filesystem::create_symlink(to, path);
+    EXPECT_EQ(::lchown(path.c_str(), owner, owner), 0);
+    return path;
+  };
+  const std::string planted = link("planted.zov", "../secret.zov", testing::kNobody);
+  const std::string mine = link("mine.zov", "../mine.zov", 0);
+  enum Hold { kNothing, kTheFile, kTheFolder };
+  struct Row {
+    const char* what;
+    std::string save;    // the path saved
+    std::string target;  // the file finally written, or left as it was
+    Hold hold;
+    std::string says;  // a piece of the error; empty: saved
+  } rows[] = {
+      {"a link another user planted", planted, secret, kNothing,
+       "error 75: Cannot save " + planted + ": the symbolic link " + planted},
+      {"one's own link in the shared folder", mine, dir.File("mine.zov"), kNothing, ""},
+      {"another user keeps the file locked", secret, secret, kTheFile,
+       "locked for 300 milliseconds in the folder " + dir.path().string()},
+      {"another user keeps the folder locked", secret, secret, kTheFolder, ""},
+  };
+  SafeWrite::Calls saved = SafeWrite::TestCalls();
+  SafeWrite::TestCalls().lockWait = std::chrono::milliseconds(300);
+  for (const Row& r : rows) {
+    WriteBytes(secret, kSecret);
+    ASSERT_EQ(::chmod(secret.c_str(), r.hold == kTheFile ? 0644 : 0600), 0);
+    std::filesystem::remove(dir.File("mine.zov"));
+    std::unique_ptr<Child> holder;
+    if (r.hold != kNothing) {
+      const std::string held = r.hold == kTheFile ? secret : dir.path().string();
+      holder = std::make_unique<Child>(
+          [held] {
+            const int fd = ::open(held.c_str(), O_RDONLY | O_CLOEXEC);
+            if (fd < 0 || ::flock(fd, LOCK_EX) != 0) return std::string("no lock");
+            ::pause();
+            return std::string();
+          },
+          true);
+      // Until the lock is held.
+      const int probe = ::open(held.c_str(), O_RDONLY | O_CLOEXEC);
+      for (int i = 0; i < 1000 && ::flock(probe, LOCK_EX | LOCK_NB) == 0; ++i) {
+        ::flock(probe, LOCK_UN);
+        if (!holder->Running()) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      }
+      ::close(probe);
+      if (!holder->Running()) {
+        const std::string why = holder->Wait();
+        SafeWrite::TestCalls() = saved;
+        if (why == testing::kCannotDrop) GTEST_SKIP() << "cannot become the user nobody";
+        FAIL() << r.what << ": " << why;
+      }
+    }
+    Child save([&] {
+      KeyedDataFile f;
+      f.SetFileName(r.save);
+      f.WriteValue("Common", "TP", "Saved");
+      return std::string("saved");
+    });
+    const std::string result = save.Wait();
+    if (holder) holder->Kill();
+    if (r.says.empty()) {
+      EXPECT_EQ(result, "saved") << r.what;
+      EXPECT_EQ(ReadBytes(r.target), "[Common]\nTP=Saved\n") << r.what;
+    } else {
+      EXPECT_NE(result.find(r.says), std::string::npos) << r.what << ": " << result;
+      EXPECT_EQ(ReadBytes(r.target), kSecret) << r.what;
+    }
+  }
+  SafeWrite::TestCalls() = saved;
+  // Nothing but the two links was made in the shared folder.
+  EXPECT_EQ(testing::EntryCount(shared), 2u);
 }
 
 }  // namespace

@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "qel/error.h"
+#include "qel/safe_write.h"
+#include "qel_testing/disk_calls.h"
 #include "qel_testing/temp_folder.h"
 
 namespace qel {
@@ -185,6 +187,8 @@ TEST_F(KeyedDataFileTest, MalformedFilesAreRefusedByName) {
     EXPECT_EQ(e.number(), err::kPathFileAccess) << r.bytes;
     EXPECT_NE(e.description().find(file), std::string::npos) << e.description();
     EXPECT_NE(e.description().find(r.line), std::string::npos) << e.description();
+    // What the file holds is not quoted: it may be anything, someone else's secret included.
+    EXPECT_EQ(e.description().find("not a key"), std::string::npos) << e.description();
     // A write neither repairs nor damages it.
     e = ErrorOf([&] { Write(file, "Common", "A", "2"); });
     EXPECT_EQ(e.number(), err::kPathFileAccess);
@@ -433,6 +437,73 @@ TEST_F(KeyedDataFileTest, AnUpdateWritesEverythingAtOnceOrNothing) {
   }
   // Released without a commit: the file is as it was.
   EXPECT_EQ(ReadBytes(file), saved);
+}
+
+TEST_F(KeyedDataFileTest, ANewFileGetsTheUsualModeLessTheUmask) {
+  struct Row {
+    mode_t umask, mode;
+  } rows[] = {{022, 0644}, {027, 0640}, {002, 0664}, {077, 0600}};
+  for (const Row& r : rows) {
+    const std::string path = dir.File("new-" + std::to_string(r.umask) + ".zov");
+    const mode_t old = ::umask(r.umask);
+    Write(path, "Common", "A", "1");
+    ::umask(old);
+    struct stat st {};
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, r.mode) << "umask " << r.umask;
+  }
+}
+
+// Of a section that appears twice, the first counts: a key only in the second is not read, and a
+// save writes into the first.
+TEST_F(KeyedDataFileTest, TheFirstOfARepeatedSectionCounts) {
+  WriteBytes(file, "[Common]\nA=1\n[Percent]\nW=5\n[common]\nA=2\nB=3\n");
+  EXPECT_EQ(Read(file, "Common", "A"), "1");
+  EXPECT_EQ(Read(file, "Common", "B"), "<default>");
+  Write(file, "Common", "B", "4");
+  EXPECT_EQ(ReadBytes(file), "[Common]\nA=1\nB=4\n[Percent]\nW=5\n[common]\nA=2\nB=3\n");
+  EXPECT_EQ(Read(file, "Common", "B"), "4");
+}
+
+// Table files are kept for the run once read; one that was missing is looked for again.
+TEST_F(KeyedDataFileTest, ATableFileCreatedLaterIsFoundByTheNextLoad) {
+  const std::string table = dir.File("late.tbl");
+  EXPECT_EQ(Read(table, "1 allowance", "wk"), "<default>");
+  WriteBytes(table, "[1 allowance]\nwk=61.54\n");
+  EXPECT_EQ(Read(table, "1 allowance", "wk"), "61.54");
+}
+
+// A save's bytes reach the disk before they take the old file's place, and the rename with the
+// folder after it.
+TEST_F(KeyedDataFileTest, TheTemporaryIsFlushedBeforeTheRename) {
+  Write(file, "Common", "A", "1");
+  qel::testing::DiskCallLog log;
+  Write(file, "Common", "A", "2");
+  EXPECT_EQ(log.calls(), (std::vector<std::string>{"fsync file", "rename", "fsync folder"}));
+  EXPECT_EQ(Read(file, "Common", "A"), "2");
+}
+
+// Where no lock can be had (a file system without locks), a save is refused naming the folder,
+// never made unlocked.
+TEST_F(KeyedDataFileTest, ASaveWithoutALockIsRefused) {
+  Write(file, "Common", "A", "1");
+  const std::string before = ReadBytes(file);
+  const SafeWrite::Calls saved = SafeWrite::TestCalls();
+  SafeWrite::TestCalls().flock = [](int, int) {
+    errno = ENOLCK;
+    return -1;
+  };
+  QelError e = ErrorOf([&] { Write(file, "Common", "A", "2"); });
+  QelError created = ErrorOf([&] { Write(dir.File("new.zov"), "Common", "A", "2"); });
+  SafeWrite::TestCalls() = saved;
+  for (const QelError& error : {e, created}) {
+    EXPECT_EQ(error.number(), err::kPathFileAccess);
+    EXPECT_NE(error.description().find("no lock can be taken in the folder " + dir.path().string()),
+              std::string::npos)
+        << error.description();
+  }
+  EXPECT_EQ(ReadBytes(file), before);
+  EXPECT_EQ(EntryCount(dir.path()), 1u);  // neither a temporary nor the new file
 }
 
 }  // namespace

@@ -1,7 +1,14 @@
 // Cases of tax years from 2020 on through the business object: the three computations by
 // Worksheet 1A, the case file's year keys, and years without tables. Expected figures are worked
 // by hand from the published 2026 figures (standard deductions and brackets).
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
 
 #include <string>
 #include <utility>
@@ -217,6 +224,43 @@ TEST(TaxYear2026, CaseFileKeepsTheYearKeysOnlyForOtherYears) {
     EXPECT_EQ(loaded.sTaxYear(), row.year);
     EXPECT_EQ(loaded.sWagesPercent(), "1,500.00");
   }
+}
+
+// Whether the file carries a tax year is decided as the save finds the file under its lock: a
+// 2026 case saved by someone else while this 2005 save waits for the lock must not leave its
+// year behind.
+TEST(TaxYear2026, TheYearKeysAreDecidedUnderTheSavesLock) {
+  TempFolder folder;
+  const std::string path = folder.File("case.zov");
+  WhBusObj first;
+  FillCase(first, "2005");
+  first.ApplyEdit(path);
+  ASSERT_EQ(ostrand_test::ReadFile(path).find("Tax Year"), std::string::npos);
+
+  // Another saver holds the lock, and puts a 2026 case there before it lets go.
+  const int held = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  ASSERT_EQ(::flock(held, LOCK_EX), 0);
+  WhBusObj saved;
+  FillCase(saved, "2005");
+  saved.sTaxpayer("Ann Other");
+  std::thread save([&] { saved.ApplyEdit(path); });
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  {
+    TempFolder other;
+    WhBusObj later;
+    FillCase(later, "2026");
+    later.ApplyEdit(other.File("case.zov"));
+    std::filesystem::copy_file(other.File("case.zov"), path,
+                               std::filesystem::copy_options::overwrite_existing);
+  }
+  ::flock(held, LOCK_UN);
+  ::close(held);
+  save.join();
+
+  WhBusObj loaded;
+  loaded.Load(path);
+  EXPECT_EQ(loaded.sTaxYear(), "2005");
+  EXPECT_EQ(loaded.sTaxpayer(), "Ann Other");
 }
 
 }  // namespace

@@ -1,9 +1,15 @@
 // Where paystave's results go: standard output, or a file that is written whole or not at all
-// (a temporary file beside it, flushed to disk and renamed over it at the end).
+// (qel::SafeWrite: a temporary file beside it, flushed to disk and renamed over it at the end; a
+// device or FIFO is written directly).
 #pragma once
 
+#include <memory>
 #include <stdexcept>
 #include <string>
+
+namespace qel {
+class SafeWrite;
+}
 
 namespace paystave {
 
@@ -18,7 +24,8 @@ class Output {
   // Standard output.
   Output();
   // The file `path`; its temporary file is created now, so an unusable path fails at once. An
-  // existing file keeps its permissions; a symbolic link is written through.
+  // existing file keeps its permissions; a symbolic link is written through where the
+  // final-link rule allows it.
   explicit Output(const std::string& path);
   // Without Commit, a file's temporary file is removed and the file left as it was.
   ~Output();
@@ -36,13 +43,14 @@ class Output {
  private:
   static constexpr std::size_t kChunk = std::size_t{1} << 20;
   void Write();
-  [[noreturn]] void Fail(int error) const;
 
-  int fd_ = 1;
-  std::string path_;  // empty for standard output
-  std::string folder_;
-  std::string temp_;
+  std::unique_ptr<qel::SafeWrite> file_;  // null for standard output
   std::string text_;
 };
+
+// Whether the output file is the input (open as `input`) itself, under whatever name (another
+// spelling, a link, a hard link, standard input redirected from it): writing it would replace
+// the input.
+bool OutputIsInput(int input, const std::string& output);
 
 }  // namespace paystave

@@ -120,6 +120,7 @@ class Years {
       try {
         entry.tables = ostrand::GetWithholdingYear(year);
       } catch (const qel::QelError& e) {
+        qel::ThrowIfOutOfMemory(e);
         entry.problem = e.description();
       }
       found = years_.emplace(year, std::move(entry)).first;
@@ -193,8 +194,8 @@ class Payroll : public qel::BatchRows {
       text += ",,,";
       const std::string_view id = Raw(row, kId);
       problems += "paystave: line " + std::to_string(row.line);
-      if (!id.empty()) problems += " (id " + std::string(id) + ")";
-      problems += ": " + problem_ + "\n";
+      if (!id.empty()) problems += " (id " + qel::EscapedControls(id) + ")";
+      problems += ": " + qel::EscapedControls(problem_) + "\n";
     }
     text += '\n';
     return ok;
@@ -277,6 +278,7 @@ class Payroll : public qel::BatchRows {
     try {
       tables->Withhold(in, result_);
     } catch (const qel::QelError& e) {
+      qel::ThrowIfOutOfMemory(e);
       return Fail(e.description());
     }
     return true;

@@ -2,14 +2,16 @@
 //
 //   paystave [--output FILE] [--jobs N] [INPUT]
 //
-// Exit status: 0 every row computed, 1 some rows bad (reported, withholding left empty),
-// 2 nothing usable (command line, input or output).
+// Exit status: 0 every row computed, 1 some or all rows bad (reported, withholding left empty),
+// 2 nothing usable (command line, input, output, or out of memory).
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 #include <iostream>
+#include <new>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -18,6 +20,7 @@
 #include "payroll.h"
 #include "qel/batch.h"
 #include "qel/csv.h"
+#include "qel/text.h"
 
 #ifndef PAYSTAVE_VERSION
 #error "PAYSTAVE_VERSION must be defined by the build"
@@ -47,8 +50,8 @@ void PrintUsage(std::ostream& out) {
          "                      keeps the input order\n"
          "  --help              print this text\n"
          "  --version           print the version\n"
-         "Exit status: 0 every row computed, 1 some rows bad, 2 nothing usable (command line,\n"
-         "input or output).\n";
+         "Exit status: 0 every row computed, 1 some rows bad (also when every row is), 2 nothing\n"
+         "usable (command line, input or output).\n";
 }
 
 struct Options {
@@ -101,15 +104,11 @@ int ParseArguments(int argc, char** argv, Options& options) {
       if (arg != "-") options.input = arg;
     }
   }
-  if (haveInput && !options.output.empty() && options.output == options.input) {
-    std::cerr << "paystave: the output would replace the input " << options.input << "\n";
-    return 2;
-  }
   return -1;
 }
 
 int Fail(const std::string& message) {
-  std::cerr << "paystave: " << message << "\n";
+  std::cerr << "paystave: " << qel::EscapedControls(message) << "\n";
   return 2;
 }
 
@@ -126,13 +125,10 @@ int main(int argc, char** argv) {
     if (fd < 0) return Fail("cannot read " + options.input + ": " + std::strerror(errno));
   }
   const std::string inputName = options.input.empty() ? "the standard input" : options.input;
-  qel::CsvReader reader([&](char* into, std::size_t size) -> std::size_t {
-    for (;;) {
-      const ssize_t n = ::read(fd, into, size);
-      if (n >= 0) return static_cast<std::size_t>(n);
-      if (errno != EINTR) throw std::system_error(errno, std::generic_category(), inputName);
-    }
-  });
+  if (!options.output.empty() && paystave::OutputIsInput(fd, options.output))
+    return Fail("the output " + options.output + " is the input " + inputName +
+                ", which it would replace; both were left untouched");
+  qel::CsvReader reader(qel::ReadDescriptor(fd, inputName));
   try {
     paystave::Output output =
         options.output.empty() ? paystave::Output() : paystave::Output(options.output);
@@ -141,6 +137,8 @@ int main(int argc, char** argv) {
     return bad == 0 ? 0 : 1;
   } catch (const qel::CsvLimitError& e) {
     return Fail(inputName + ": " + e.what());
+  } catch (const std::bad_alloc&) {
+    return Fail("out of memory");
   } catch (const paystave::InputError& e) {
     return Fail(inputName + ": " + e.what());
   } catch (const std::system_error& e) {

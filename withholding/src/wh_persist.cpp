@@ -17,34 +17,28 @@ namespace ostrand {
 
 using detail::TrapFile;
 
-namespace {
-
-// The file at `path` already names a tax year.
-bool HasTaxYear(const std::string& path) {
-  constexpr const detail::FileKey& kTaxYear = detail::PropertyNamed("sTaxYear").file;
-  qel::KeyedDataFile file;
-  file.SetFileName(path);
-  return !file.ReadValue(kTaxYear.section, kTaxYear.key, "").empty();
-}
-
-}  // namespace
-
 // Numbers are kept in the file in one syntax ("." decimal point, "," thousands) whatever the
 // locale; the locale applies only to what a person sees and types.
 void WhPersist::Save(WhBusObj& source) {
   TrapFile("PSVPersist.Save", [&] {
     // A case of the default tax year is written as it always was, without the keys of later
-    // years, unless the file has them from a case of another year, whose year must not outlive it.
-    const bool yearKeys = !source.IsDefaultTaxYear() || HasTaxYear(fileName_);
+    // years, unless the file has them from a case of another year, whose year must not outlive
+    // it. The file decides as the save finds it, under the save's lock.
+    constexpr const detail::FileKey& kTaxYear = detail::PropertyNamed("sTaxYear").file;
+    const bool yearKeys = !source.IsDefaultTaxYear();
     qel::KeyedDataFile file;
     file.SetFileName(fileName_);
     // One atomic replacement of the file: a save is all or nothing.
     file.BeginUpdate();
     for (const detail::Property& property : detail::Properties()) {
-      if (!property.InFile() || (property.file.otherYearsOnly && !yearKeys)) continue;
-      const std::string value = property.get(source);
-      file.WriteValue(property.file.section, property.file.key,
-                      property.IsNumber() ? qel::LocaleToFileText(value) : value);
+      if (!property.InFile()) continue;
+      std::string value = property.get(source);
+      if (property.IsNumber()) value = qel::LocaleToFileText(value);
+      if (property.file.otherYearsOnly && !yearKeys)
+        file.WriteValueIfFileHas(property.file.section, property.file.key, value, kTaxYear.section,
+                                 kTaxYear.key);
+      else
+        file.WriteValue(property.file.section, property.file.key, value);
     }
     file.CommitUpdate();
   });

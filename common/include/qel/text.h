@@ -22,6 +22,12 @@ bool EqualsIgnoreCase(std::string_view a, std::string_view b);
 // "True" or "False", as Booleans are written in data files and read back by name.
 std::string BoolText(bool value);
 
+// Text that came from a file or a person, made safe to echo in a message or a log line: control
+// characters (C0, DEL and C1) become escapes (\n, \r, \t, \x1B, \u0085) and bytes that are not
+// UTF-8 become \xNN, so that an id or a file name cannot clear the terminal, move its cursor or
+// start a line of its own. Everything else is kept as it is.
+std::string EscapedControls(std::string_view text);
+
 // The number of characters of UTF-8 text: the bytes that do not continue a sequence.
 std::size_t Utf8Length(std::string_view text);
 

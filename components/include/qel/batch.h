@@ -12,6 +12,7 @@
 
 #include "qel/csv.h"
 #include "qel/currency.h"
+#include "qel/error.h"
 
 namespace qel {
 
@@ -41,6 +42,11 @@ void AppendBatchAmount(std::string& out, Currency value);
 // byte read is written to it as well.
 CsvReader::Source ReadDescriptor(int fd, std::string name, std::FILE* copy = nullptr);
 
+// An engine's error as a row handler meets it: "Out of memory" (7, the engines' form of
+// std::bad_alloc) is thrown on as std::bad_alloc, since it ends the run rather than marking the row
+// bad; any other error is for the row, and this returns.
+void ThrowIfOutOfMemory(const QelError& error);
+
 // Every core the machine reports, at least 1.
 unsigned DefaultBatchJobs();
 // The value of a --jobs option: a whole number from 1 to kMaxBatchJobs. False for anything else.
@@ -57,8 +63,8 @@ BatchTestCalls& BatchTestSeam();
 // Runs every row after the header (already read) through the handlers `makeRows` makes, one per
 // worker, on `jobs` threads (1: on this thread, no other), and hands the output and the problems
 // of consecutive rows to `write` in input order. An exception of the reader, of a handler or of
-// `write` stops the run (every worker joined) and is thrown on; so is a failure to start the
-// threads, as std::runtime_error "cannot start N threads: ...".
+// `write` stops the run (every worker joined) and is thrown on. When the system refuses some of the
+// threads (a limit on processes or memory), the run goes on with those it got, or on this thread.
 BatchCounts RunBatch(
     CsvReader& reader, unsigned jobs, const std::function<std::unique_ptr<BatchRows>()>& makeRows,
     const std::function<void(std::string_view out, std::string_view problems)>& write);

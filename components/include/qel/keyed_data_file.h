@@ -27,11 +27,13 @@
 //   - Table files (a name ending in ".tbl") are the exception: read on first use and kept for the
 //     rest of the run, shared with TaxTableStore, so the tables a run starts with stay fixed (a
 //     save through this process replaces the kept copy).
-//   - A save is a read-modify-write under an exclusive advisory lock (flock) on the file's folder,
-//     held from reading the file to replacing it: concurrent savers of the folder, in this or
-//     other processes, take turns, so no save is lost; a crashed saver's lock goes with it.
-//     Readers take no lock and never wait. Where the file system offers no locks, saves go ahead
-//     unlocked.
+//   - A save is a read-modify-write under an exclusive advisory lock (flock) on the file itself
+//     (qel/safe_write.h), held from reading the file to replacing it: concurrent savers of the
+//     file, in this or other processes, take turns, so no save is lost; a crashed saver's lock
+//     goes with it. A lock someone else keeps is waited for at most 10 seconds, then the save is
+//     refused naming the folder; where no lock can be had the save is refused, never made
+//     unlocked. A file that does not exist yet is created empty to be locked (a load in that
+//     instant finds it empty). Readers take no lock and never wait.
 // Only regular files of at most 1 MiB are read or saved; anything else (a folder, FIFO or device,
 // a larger file) is refused with error 75 naming the file, without blocking on it.
 #pragma once
@@ -78,8 +80,16 @@ class KeyedDataFile {
   // written). A file that the replacement could not give back its owner or group (a file of
   // another user, saved by someone who may write it but is not the superuser) is refused with 75
   // and left unchanged, never taken over. A symbolic link is written through, not replaced: the
-  // file it names is saved, and created when the link dangles (in the folder the link names).
+  // file it names is saved, and created when the link dangles (in the folder the link names);
+  // a link that another user put in a shared sticky folder is refused with 75 naming the link
+  // (qel/final_link.h). The replacing is qel::SafeWrite's, under the file's lock.
   void WriteValue(std::string_view section, std::string_view key, std::string_view value);
+
+  // As WriteValue, but only when the file, as the save finds it under its lock, holds a value
+  // that is not empty under whenSection/whenKey; otherwise the key is left as it is (absent, for
+  // a file that lacks it).
+  void WriteValueIfFileHas(std::string_view section, std::string_view key, std::string_view value,
+                           std::string_view whenSection, std::string_view whenKey);
 
   // Saving several values as one change: after BeginUpdate, WriteValue checks and records each
   // value; CommitUpdate then writes them all in one atomic replacement of the file, so a save is
@@ -93,7 +103,9 @@ class KeyedDataFile {
     std::string section;
     std::string key;
     std::string value;
+    std::string whenSection, whenKey;  // empty: always
   };
+  void Record(Change change);
   void Apply(std::span<const Change> changes);
   void TakeSnapshot() const;
 
