@@ -378,6 +378,16 @@ TEST(HouseholdBatch, BadRowsAndExitStatus) {
   const auto failed = RunCommand(folder, fennick + " --batch - --output '" + out + "'", "yeer\n");
   EXPECT_EQ(failed.status, 2);
   EXPECT_EQ(qel::testing::ReadBytes(out), kGoodOut);
+  // The input under another name is never the output; ids are echoed with controls escaped.
+  const std::string in = folder.File("in.csv");
+  qel::testing::WriteBytes(in, kGood);
+  const auto same = RunCommand(
+      folder, fennick + " --batch '" + in + "' --output '" + folder.File(".") + "/in.csv'");
+  EXPECT_EQ(same.status, 2);
+  EXPECT_NE(same.err.find("is the input " + in), std::string::npos) << same.err;
+  EXPECT_EQ(qel::testing::ReadBytes(in), kGood);
+  const auto escaped = RunCommand(folder, fennick + " --batch -", "taxsimid,year\n\x1B[2J,1999\n");
+  EXPECT_NE(escaped.err.find("(taxsimid \\x1B[2J)"), std::string::npos) << escaped.err;
 }
 
 // Blank-separated input (blanks and tabs, runs of them, blanks around lines) reads as the same
