@@ -287,7 +287,9 @@ class Households : public qel::BatchRows {
     const std::int64_t year = whole(kYear);
     if (year < 2001 || year > 9999 ||
         !fennick::BulkCalculator::SupportsYear(static_cast<int>(year)))
-      return Fail("year " + text(kYear) + " is not a tax year from 2001 on");
+      return Fail((text(kYear).empty() ? std::string("year is missing or empty")
+                                       : "year " + text(kYear) + " is not a tax year") +
+                  ": it must be 2001 or later");
     h.year = static_cast<int>(year);
     if (whole(kState) != 0)
       return Fail("state " + text(kState) +

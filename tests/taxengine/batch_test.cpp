@@ -326,6 +326,8 @@ TEST(HouseholdBatch, BadRowsAndExitStatus) {
        "line 3: a quoted field opened here is never closed"},
       {"--batch -", "taxsimid,year,pwages\n1,2005,100\n", 1, kHeader + "1,2005,,,,,,,,\n",
        "line 2 (taxsimid 1): mstat is missing or empty: it must be 1 (single)"},
+      {"--batch -", "taxsimid,mstat\n1,1\n", 1, kHeader + "1,,,,,,,,,\n",
+       "line 2 (taxsimid 1): year is missing or empty: it must be 2001 or later"},
       {"--batch -", "taxsimid,year,mstat,pwages,swages\n1,2005,2,900000000000000,900000000000000\n",
        1, kHeader + "1,2005,,,,,,,,\n", "line 2 (taxsimid 1): the computation failed: "},
       {"--batch -",
@@ -359,7 +361,7 @@ TEST(HouseholdBatch, BadRowsAndExitStatus) {
   // Every bad row of the last run, each with its line, taxsimid and column.
   const auto run = RunCommand(folder, fennick + " --batch -", rows[std::size(rows) - 1].input);
   for (const char* message : {
-           "line 4 (taxsimid 3): year 2000 is not a tax year from 2001 on",
+           "line 4 (taxsimid 3): year 2000 is not a tax year: it must be 2001 or later",
            "line 5 (taxsimid 4): pwages 5O000 is not a number",
            "line 6 (taxsimid 5): gssi 1200: this income is not modelled",
            "line 7 (taxsimid 6): state 36: state tax is not modelled",
