@@ -285,11 +285,11 @@ class Households : public qel::BatchRows {
     Household& h = household_;
     h = Household();
     const std::int64_t year = whole(kYear);
-    if (year < 2001 || year > 9999 ||
-        !fennick::BulkCalculator::SupportsYear(static_cast<int>(year)))
+    if (year > 9999 || !fennick::BulkCalculator::SupportsYear(static_cast<int>(year)))
       return Fail((text(kYear).empty() ? std::string("year is missing or empty")
                                        : "year " + text(kYear) + " is not a tax year") +
-                  ": it must be 2001 or later");
+                  ": it must be " + std::to_string(fennick::BulkCalculator::FirstYear()) +
+                  " or later");
     h.year = static_cast<int>(year);
     if (whole(kState) != 0)
       return Fail("state " + text(kState) +

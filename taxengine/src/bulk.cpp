@@ -9,9 +9,13 @@ namespace fennick {
 BulkCalculator::BulkCalculator() : top_(CreateTop()) {}
 BulkCalculator::~BulkCalculator() = default;
 
-bool BulkCalculator::SupportsYear(int year) {
+int BulkCalculator::FirstYear() {
   const std::vector<int>& years = AvailableYears();
-  return !years.empty() && year >= years.front();
+  return years.empty() ? 0 : years.front();
+}
+
+bool BulkCalculator::SupportsYear(int year) {
+  return FirstYear() != 0 && year >= FirstYear();
 }
 
 void BulkCalculator::Calculate(const Household& h, HouseholdResults& r) {

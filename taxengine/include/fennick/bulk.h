@@ -72,6 +72,8 @@ class FENNICK_API BulkCalculator {
   // Whether the engine has figures for the tax year: false before the first year whose table file
   // is present; a year after the last is computed with the last year's figures.
   static bool SupportsYear(int year);
+  // The first tax year whose table file is present (0 when none is).
+  static int FirstYear();
 
  private:
   std::unique_ptr<_iTop> top_;
