@@ -3,11 +3,15 @@
 #include <charconv>
 #include <cmath>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 
 #include "core/errors.h"
 #include "core/file_operations.h"
 #include "core/internal.h"
 #include "headless/headless.h"
+#include "qel/error.h"
+#include "qel/safe_write.h"
 #include "qel/textnum.h"
 
 namespace corvala::Preferences {
@@ -90,12 +94,14 @@ std::string PreferencesFilePath(const App& app) {
   std::error_code ec;
   fs::path old = app.programFolder / name;
   if (!fs::exists(path, ec) && fs::is_regular_file(old, ec)) {
-    // An older installation kept its preferences beside the program: they become the user's.
-    fs::path copy = path;
-    copy += ".new";
-    if (fs::copy_file(old, copy, fs::copy_options::overwrite_existing, ec)) {
-      fs::rename(copy, path, ec);
-      if (ec) fs::remove(copy, ec);
+    // An older installation kept its preferences beside the program: they become the user's
+    // (unless another run took them over meanwhile). What cannot be copied stays behind.
+    try {
+      std::ifstream in(old, std::ios::binary);
+      const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+      qel::SafeWrite copy(path.string(), {.source = "PreferencesFilePath", .lock = true});
+      if (in && !copy.Existed()) copy.Replace(bytes);
+    } catch (const qel::QelError&) {
     }
   }
   return path.string();

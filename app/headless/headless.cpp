@@ -12,6 +12,7 @@
 
 #include "qel/error.h"
 #include "qel/keyed_data_file.h"
+#include "qel/safe_write.h"
 #include "qel/text.h"
 
 namespace corvala::headless {
@@ -65,24 +66,13 @@ KeyedFileSettings::KeyedFileSettings(std::string path, Warn warn)
     : path_(std::move(path)), warn_(std::move(warn)) {}
 
 void KeyedFileSettings::CreateWithCrLf(const std::string& section) {
-  namespace fs = std::filesystem;
   std::error_code ec;
-  if (fs::exists(path_, ec) || ec) return;
+  if (std::filesystem::exists(path_, ec) || ec) return;
   // A new file starts with its first section line ended by CR LF; the keyed data file keeps the
-  // line ends a file has, so every line of the preferences file ends in CR LF.
-  std::string temporary = path_ + ".new";
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    out << '[' << section << "]\r\n";
-    out.flush();
-    if (!out) {
-      fs::remove(temporary, ec);
-      throw qel::QelError(qel::err::kPathFileAccess, "KeyedFileSettings.Write",
-                          "The preferences file " + path_ + " cannot be created.");
-    }
-  }
-  fs::rename(temporary, path_, ec);
-  if (ec) fs::remove(temporary, ec);
+  // line ends a file has, so every line of the preferences file ends in CR LF. Under the file's
+  // lock: a file another run made meanwhile is left as it is.
+  qel::SafeWrite create(path_, {.source = "KeyedFileSettings.Write", .lock = true});
+  if (!create.Existed()) create.Replace("[" + section + "]\r\n");
 }
 
 std::string KeyedFileSettings::Read(const std::string& section, const std::string& key,

@@ -36,6 +36,10 @@ bool IsTemporaryOf(std::string_view entry, const std::string& name) {
   return entry.substr(prefix.size()).find_first_not_of(kTempAlphabet) == std::string_view::npos;
 }
 
+bool IsDevice(const struct stat& st) {
+  return S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode) || S_ISFIFO(st.st_mode);
+}
+
 bool SameFile(const struct stat& a, const struct stat& b) {
   return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
@@ -65,17 +69,27 @@ void SafeWrite::Fail(long number, const std::string& description) const {
   throw QelError(number, options_.source, description);
 }
 
+std::string SafeWrite::Cannot() const {
+  return "Cannot " + std::string(options_.verb) + " " + shown_ + ": ";
+}
+
 void SafeWrite::FailErrno(int error) const {
-  Fail(err::kPathFileAccess,
-       "Cannot " + std::string(options_.verb) + " " + shown_ + ": " + std::strerror(error));
+  Fail(err::kPathFileAccess, Cannot() + std::strerror(error));
 }
 
 SafeWrite::SafeWrite(const std::string& path, Options options) : options_(options), shown_(path) {
   if (path.empty()) Fail(err::kPathFileAccess, "No file name was given");
   const FinalTarget target = FollowFinalLinks(path);
-  if (!target.ok())
-    Fail(err::kPathFileAccess, "Cannot " + std::string(options_.verb) + " " + shown_ + ": " +
-                                   target.refusal + "; nothing was written");
+  if (!target.ok()) Fail(err::kPathFileAccess, Cannot() + target.refusal + "; nothing was written");
+  // A device or FIFO is opened by the name given, as the kernel finds it (also through the links
+  // of /dev/stdout and /proc/self/fd, which name no file of a folder).
+  struct stat found {};
+  if (options_.special && ::stat(path.c_str(), &found) == 0 && IsDevice(found)) {
+    direct_ = true;
+    existed_ = true;
+    target_ = found;
+    return;
+  }
   const std::filesystem::path targetPath(target.path);
   name_ = targetPath.filename().string();
   if (name_.empty() || name_ == "." || name_ == "..")
@@ -91,27 +105,22 @@ SafeWrite::SafeWrite(const std::string& path, Options options) : options_(option
     const int e = errno;
     if (e == ENOENT || e == ENOTDIR)
       Fail(76, "Path not found: the folder of " + shown_ + " does not exist");
-    Fail(err::kPathFileAccess, "Cannot " + std::string(options_.verb) + " " + shown_ +
-                                   ": the folder " + folderPath_ + " cannot be opened (" +
-                                   std::strerror(e) + ")");
+    Fail(err::kPathFileAccess,
+         Cannot() + "the folder " + folderPath_ + " cannot be opened (" + std::strerror(e) + ")");
   }
   try {
     if (::fstatat(folder_, name_.c_str(), &target_, AT_SYMLINK_NOFOLLOW) == 0) {
       existed_ = true;
       if (S_ISLNK(target_.st_mode))  // put there since the links were followed
-        Fail(err::kPathFileAccess, "Cannot " + std::string(options_.verb) + " " + shown_ +
-                                       ": it changed into a symbolic link; nothing was written");
-      const bool device =
-          S_ISCHR(target_.st_mode) || S_ISBLK(target_.st_mode) || S_ISFIFO(target_.st_mode);
-      if (device && options_.special)
-        direct_ = true;
-      else if (!S_ISREG(target_.st_mode))
+        Fail(err::kPathFileAccess,
+             Cannot() + "it changed into a symbolic link; nothing was written");
+      if (!S_ISREG(target_.st_mode))
         Fail(err::kPathFileAccess,
              "The file " + shown_ + " is not a regular file; it was left unchanged");
     } else if (errno != ENOENT) {
       FailErrno(errno);
     }
-    if (options_.lock && !direct_) TakeLock();
+    if (options_.lock) TakeLock();
   } catch (...) {
     Abandon();
     throw;
@@ -143,7 +152,7 @@ void SafeWrite::Abandon() {
 // holds.
 void SafeWrite::TakeLock() {
   const auto deadline = std::chrono::steady_clock::now() + TestCalls().lockWait;
-  const std::string cannot = "Cannot " + std::string(options_.verb) + " " + shown_ + ": ";
+  const std::string cannot = Cannot();
   auto pause = std::chrono::milliseconds(1);
   for (;;) {
     placeholder_ = false;
@@ -234,9 +243,9 @@ void SafeWrite::RemoveStaleTemporaries() const {
 }
 
 void SafeWrite::Begin() {
-  const std::string cannot = "Cannot " + std::string(options_.verb) + " " + shown_ + ": ";
+  const std::string cannot = Cannot();
   if (direct_) {
-    fd_ = ::openat(folder_, name_.c_str(), O_WRONLY | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC);
+    fd_ = ::open(shown_.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
     if (fd_ < 0) FailErrno(errno);
     return;
   }
@@ -269,7 +278,9 @@ void SafeWrite::Begin() {
       Fail(err::kPathFileAccess, cannot + "the folder " + folderPath_ + " is read-only");
     FailErrno(e);
   }
-  if (existed_ && (target_.st_uid != ::geteuid() || target_.st_gid != ::getegid())) {
+  // The replacement keeps the owner and group (a folder's set-group-id bit may have given the
+  // temporary another group).
+  if (existed_) {
     struct stat st {};
     if (::fstat(fd_, &st) != 0) FailErrno(errno);
     if ((st.st_uid != target_.st_uid || st.st_gid != target_.st_gid) &&

@@ -90,6 +90,24 @@ TEST(GetIni, PreferencesMoveToTheUserFolderWhenTheProgramFolderIsNotWritable) {
   ::unsetenv("XDG_CONFIG_HOME");
 }
 
+// The preferences of an older installation, beside the program, are taken over once, whole.
+TEST(GetIni, PreferencesBesideTheProgramAreTakenOverOnce) {
+  testing::TempFolder config, program;
+  ::setenv("XDG_CONFIG_HOME", config.path().c_str(), 1);
+  App app;
+  app.programFolder = program.path();
+  app.programFileStem = "Corvala";
+  const std::string old = "[User Preferences]\r\nFile 1=/home/ann/a.zov\r\n";
+  qel::testing::WriteBytes(program.File("Corvala.ini"), old);
+  const std::filesystem::path path = P::PreferencesFilePath(app);
+  qel::testing::WriteBytes(program.File("Corvala.ini"), "[User Preferences]\r\nFile 1=later\r\n");
+  EXPECT_EQ(P::PreferencesFilePath(app), path);
+  ::unsetenv("XDG_CONFIG_HOME");
+  EXPECT_EQ(path, config / "qel-paystave/Corvala.ini");
+  EXPECT_EQ(qel::testing::ReadBytes(path.string()), old);
+  EXPECT_EQ(qel::testing::EntryCount(path.parent_path()), 1u);
+}
+
 // The program's folders of the user are the user's alone: created 0700 whatever the umask.
 TEST(UserFolder, IsCreatedForTheUserAlone) {
   const struct {

@@ -241,6 +241,20 @@ TEST_F(SharingTest, SavesRespectPermissionsAndOwners) {
   EXPECT_EQ(st.st_gid, testing::kNobody);
   EXPECT_EQ(st.st_mode & 07777, 0640u);
   EXPECT_EQ(ReadBytes(file), "[Common]\nTP=Bob\n");
+
+  // ... also its own case in a folder whose set-group-id bit gives new files another group.
+  const std::filesystem::path groupFolder = dir / "group";
+  std::filesystem::create_directory(groupFolder);
+  ASSERT_EQ(::chown(groupFolder.c_str(), 0, testing::kNobody), 0);
+  ASSERT_EQ(::chmod(groupFolder.c_str(), 02775), 0);
+  const std::string own = (groupFolder / "case.zov").string();
+  WriteBytes(own, "[Common]\nTP=Ann\n");
+  ASSERT_EQ(::chown(own.c_str(), 0, 0), 0);
+  f.SetFileName(own);
+  f.WriteValue("Common", "TP", "Bob");
+  ASSERT_EQ(::stat(own.c_str(), &st), 0);
+  EXPECT_EQ(st.st_gid, 0u);
+  EXPECT_EQ(ReadBytes(own), "[Common]\nTP=Bob\n");
 }
 
 // What another user can do to the superuser's save: plant a link in a shared sticky folder, or
@@ -296,7 +310,7 @@ TEST_F(SharingTest, AnotherUserCanNeitherSteerNorStopASave) {
           true);
       // Until the lock is held.
       const int probe = ::open(held.c_str(), O_RDONLY | O_CLOEXEC);
-      for (int i = 0; i < 1000 && ::flock(probe, LOCK_EX | LOCK_NB) == 0; ++i) {
+      for (int i = 0; i < 4000 && ::flock(probe, LOCK_EX | LOCK_NB) == 0; ++i) {
         ::flock(probe, LOCK_UN);
         if (!holder->Running()) break;
         std::this_thread::sleep_for(std::chrono::milliseconds(5));

@@ -79,6 +79,9 @@ TEST(PaystaveOutputFile, CommandLinesAndWhatTheyLeave) {
        "timeout 60 cat fifo > got & \"$P\" pay.csv -o fifo; s=$?; wait; exit $s", 0, "",
        "ls -AF | tr '\\n' ' '; cmp -s got ../result.csv && echo written",
        "fifo| got pay.csv written\n"},
+      {"standard output named as a file, into a pipe", "",
+       "{ \"$P\" pay.csv -o /dev/stdout; echo $? > ../rc; } | cat > got; exit $(cat ../rc)", 0, "",
+       "cmp -s got ../result.csv && echo piped", "piped\n"},
       {"a dangling link creates the file it names", "mkdir d; ln -s d/made.csv new.csv",
        "\"$P\" pay.csv -o new.csv", 0, "",
        "ls -AF | tr '\\n' ' '; cmp -s d/made.csv ../result.csv && echo made",
@@ -164,7 +167,7 @@ TEST(PaystaveOutputFile, AKilledRunsTemporaryIsPrivateAndRemovedByTheNext) {
   ::close(input[0]);
   // The run has its temporary and waits for input that never comes.
   std::string temporary;
-  for (int i = 0; i < 500 && temporary.empty(); ++i) {
+  for (int i = 0; i < 2000 && temporary.empty(); ++i) {
     for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
       temporary = entry.path().string();
     if (temporary.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(10));

@@ -87,6 +87,7 @@ class SafeWrite {
  private:
   [[noreturn]] void Fail(long number, const std::string& description) const;
   [[noreturn]] void FailErrno(int error) const;
+  std::string Cannot() const;  // "Cannot save <file>: "
   void TakeLock();
   void RemoveStaleTemporaries() const;
   void Abandon();
