@@ -2,13 +2,15 @@
 // spouse (so the nested computation of the IRA limit runs), itemized deductions and
 // self-employment income; and of a 2026 joint return with every input set, so every rule of
 // its year runs (state and local tax cap, charity floor, senior deduction, 2/37 limitation,
-// additional Medicare tax, credit for other dependents).
+// additional Medicare tax, credit for other dependents); and the bulk path, households per second.
 #include <benchmark/benchmark.h>
 
+#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "fennick/bulk.h"
 #include "fennick/tax_objects.h"
 
 namespace {
@@ -96,5 +98,39 @@ void BM_CalculateJoint2026EveryInput(benchmark::State& state) {
             });
 }
 BENCHMARK(BM_CalculateJoint2026EveryInput)->Unit(benchmark::kMicrosecond);
+
+// The bulk path of fennick --batch: households of every year 2001 to 2026 and every filing
+// status, with wages, self-employment, dividends, gains and itemized deductions, one after
+// another through one calculator; households per second.
+void BM_BulkHouseholds(benchmark::State& state) {
+  std::vector<fennick::Household> households(1000);
+  for (std::size_t i = 0; i < households.size(); ++i) {
+    fennick::Household& h = households[i];
+    const auto units = [&](std::size_t n, std::size_t most) {
+      return qel::Currency::FromUnits(static_cast<std::int64_t>(i * n % most));
+    };
+    h.year = 2001 + static_cast<int>(i % 26);
+    h.filingStatus = static_cast<fennick::eFilingStatus>(1 + i % 4);
+    h.exemptions = 1 + static_cast<int>(i % 4);
+    h.childCreditChildren = static_cast<int>(i % 3) % h.exemptions;
+    h.wageSp1 = units(7919, 250000);
+    h.wageSp2 = h.filingStatus == fennick::fl_joint ? units(104729, 120000) : qel::Currency();
+    h.seIncSp1 = i % 10 == 0 ? units(3571, 80000) : qel::Currency();
+    h.dividends = units(1299, 20000);
+    h.ltcg = i % 5 == 0 ? units(15485, 90000) : qel::Currency();
+    h.taxesPaid = units(6151, 15000);
+    h.mortgageInterest = units(3023, 25000);
+  }
+  fennick::BulkCalculator calculator;
+  fennick::HouseholdResults results;
+  std::size_t next = 0;
+  for (auto _ : state) {
+    calculator.Calculate(households[next], results);
+    benchmark::DoNotOptimize(results);
+    next = (next + 1) % households.size();
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_BulkHouseholds)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

@@ -1,6 +1,7 @@
 // fennick: loads one scenario of a scenario file, calculates it and prints the projection.
 //
 //   fennick [--json] FILE [COLUMN]
+//   fennick --batch FILE|- [--output FILE] [--jobs N]
 //
 // Exit status: 0 done, 1 the file or the scenario could not be used, 2 bad arguments.
 #include <sys/stat.h>
@@ -16,6 +17,7 @@
 #include <vector>
 
 #include "fennick/tax_objects.h"
+#include "household_batch.h"
 #include "library_info.h"
 #include "qel/cp1252.h"
 #include "qel/error.h"
@@ -39,7 +41,32 @@ std::string Usage() {
          "report says so.\n"
          "  --json   print JSON instead of the report (before or after FILE)\n"
          "  --help   print this text\n"
-         "Exit status: 0 done, 1 the file or scenario could not be used, 2 bad arguments.\n";
+         "Exit status: 0 done, 1 the file or scenario could not be used, 2 bad arguments.\n"
+         "\n"
+         "Usage: fennick --batch FILE|- [--output FILE] [--jobs N]\n"
+         "Computes many households at once, one per line of FILE (- for standard input): a header\n"
+         "line of column names, then the households, separated by commas (or by blanks when the\n"
+         "header holds no comma). Columns by name, in any order; a missing column is 0; an "
+         "unknown\n"
+         "column stops the run. The columns:\n";
+}
+
+constexpr const char* kBatchOutput =
+    "Writes CSV: taxsimid,year,state,fiitax,siitax,fica,frate,srate,ficar,tfica, and v10 to v29\n"
+    "when a row asks idtl 2 (empty for the rows that do not). fiitax is the income tax after\n"
+    "the nonrefundable credits (refundable credits are not modelled); fica the social security\n"
+    "and Medicare tax on wages, both shares, with the self-employment and additional Medicare\n"
+    "taxes; tfica the household's own share of that; frate and ficar the change of fiitax and\n"
+    "fica, in percent, when the primary wages rise by 1,000. One row per household, in input\n"
+    "order. A bad row is reported on standard error with its line and taxsimid and its figures\n"
+    "are empty.\n"
+    "  --output FILE   write to FILE, whole or not at all, instead of standard output\n"
+    "  --jobs N        compute on N threads (default: one per core)\n"
+    "Exit status: 0 every row computed, 1 some rows bad, 2 an unusable command line, header or\n"
+    "output.\n";
+
+void PrintUsage(std::ostream& out) {
+  out << Usage() << fennick_cli::HouseholdColumnHelp() << kBatchOutput;
 }
 
 struct Options {
@@ -54,20 +81,22 @@ int ParseArguments(int argc, char** argv, Options& options) {
   for (int i = 1; i < argc; ++i) {
     std::string_view arg = argv[i];
     if (arg == "--help" || arg == "-h") {
-      std::cout << Usage();
+      PrintUsage(std::cout);
       return 0;
     }
     if (arg == "--json") {
       options.json = true;
     } else if (arg.size() > 1 && arg[0] == '-') {
-      std::cerr << "fennick: unknown option " << arg << "\n" << Usage();
+      std::cerr << "fennick: unknown option " << arg << "\n";
+      PrintUsage(std::cerr);
       return 2;
     } else {
       positional.emplace_back(arg);
     }
   }
   if (positional.empty() || positional.size() > 2) {
-    std::cerr << "fennick: expected a scenario file and at most one column number\n" << Usage();
+    std::cerr << "fennick: expected a scenario file and at most one column number\n";
+    PrintUsage(std::cerr);
     return 2;
   }
   options.file = positional[0];
@@ -258,6 +287,8 @@ std::string WhyNotAScenarioFile(const std::string& path) {
 
 int main(int argc, char** argv) {
   qel::TreatFileSizeLimitAsWriteError();
+  for (int i = 1; i < argc; ++i)
+    if (std::string_view(argv[i]) == "--batch") return fennick_cli::HouseholdBatchMain(argc, argv);
   Options options;
   int status = ParseArguments(argc, argv, options);
   if (status >= 0) return status;

@@ -1,7 +1,8 @@
 // Small shared procedures: differences not below zero, smaller or larger of two amounts, and the
 // naming of the rate files and tables.
-#include <filesystem>
 #include <map>
+#include <memory>
+#include <unordered_map>
 
 #include "calcs.h"
 #include "qel/module_path.h"
@@ -15,8 +16,16 @@ const std::string& LibraryFolder() {
   return folder;
 }
 
+// A plain file name in the library's folder (joined as text: a path object per lookup costs more
+// than the lookup).
 std::string InLibraryFolder(std::string_view fileName) {
-  return (std::filesystem::path(LibraryFolder()) / fileName).string();
+  const std::string& folder = LibraryFolder();
+  std::string path;
+  path.reserve(folder.size() + 1 + fileName.size());
+  path = folder;
+  if (!path.empty() && path.back() != '/') path += '/';
+  path += fileName;
+  return path;
 }
 
 Currency SubtractNotZero(Currency a, Currency b) {
@@ -64,12 +73,24 @@ const std::string& GetRateFile(int year) {
 }
 
 Currency LookupTable(const std::string& file, const std::string& section, Currency amount) {
-  qel::TaxTableStore store;
-  store.SetTableFile(file);
-  store.SelectSection(section);
-  store.SetAmount(amount);
-  store.LoadSection();
-  return store.LookupTax(amount);
+  // A table file stays as first read for the rest of the run (the table store keeps it), so each
+  // thread keeps the tables it has loaded instead of loading them again for every lookup. Only a
+  // table that loaded is kept: a failure is met again on the next lookup.
+  thread_local std::unordered_map<std::string, std::unique_ptr<qel::TaxTableStore>> loaded;
+  thread_local std::string key;
+  key = file;
+  key += '\0';
+  key += section;
+  auto it = loaded.find(key);
+  if (it == loaded.end()) {
+    auto store = std::make_unique<qel::TaxTableStore>();
+    store->SetTableFile(file);
+    store->SelectSection(section);
+    store->SetAmount(amount);
+    store->LoadSection();
+    it = loaded.emplace(key, std::move(store)).first;
+  }
+  return it->second->LookupTax(amount);
 }
 
 }  // namespace fennick::CommonTaxCalcs

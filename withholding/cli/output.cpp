@@ -1,11 +1,13 @@
 #include "output.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 
 #include "qel/error.h"
+#include "qel/final_link.h"
 #include "qel/safe_write.h"
 
 namespace paystave {
@@ -66,6 +68,15 @@ void Output::Commit() {
   } catch (const qel::QelError& e) {
     Rethrow(e);
   }
+}
+
+bool OutputIsInput(int input, const std::string& output) {
+  struct stat in {};
+  struct stat out {};
+  if (::fstat(input, &in) != 0 || !S_ISREG(in.st_mode)) return false;
+  const qel::FinalTarget target = qel::FollowFinalLinks(output);
+  return ::stat(target.path.c_str(), &out) == 0 && in.st_dev == out.st_dev &&
+         in.st_ino == out.st_ino;
 }
 
 }  // namespace paystave

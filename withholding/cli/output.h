@@ -48,4 +48,9 @@ class Output {
   std::string text_;
 };
 
+// Whether the output file is the input (open as `input`) itself, under whatever name (another
+// spelling, a link, a hard link, standard input redirected from it): writing it would replace
+// the input.
+bool OutputIsInput(int input, const std::string& output);
+
 }  // namespace paystave

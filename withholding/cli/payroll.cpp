@@ -9,12 +9,14 @@
 #include <unordered_map>
 
 #include "ostrand/paycheck.h"
+#include "qel/batch.h"
 #include "qel/error.h"
 #include "qel/text.h"
 
 namespace paystave {
 namespace {
 
+using qel::AppendCsvField;
 using qel::Currency;
 
 // The input columns, found by header name in any order.
@@ -91,54 +93,21 @@ std::string NameList(const Names& names) {
 template <typename Names>
 auto Named(const Names& names, std::string_view text) -> decltype(&names[0]) {
   for (const auto& n : names)
+    if (n.name == text) return &n;  // as usually written
+  for (const auto& n : names)
     if (qel::EqualsIgnoreCase(n.name, text)) return &n;
   return nullptr;
 }
 
-// An amount: digits with an optional point and up to four decimals. Empty text is zero.
+// An amount: digits with an optional point and up to four decimals, not negative. Empty text is
+// zero.
 bool ParseAmount(std::string_view text, Currency& value, std::string& problem,
                  std::string_view column) {
-  const auto fail = [&](std::string_view why) {
-    problem = std::string(column) + " " + std::string(text) + " " + std::string(why);
-    return false;
-  };
-  const bool negative = !text.empty() && text.front() == '-';
-  std::int64_t raw = 0;
-  int decimals = -1;
-  bool digits = false;
-  for (char c : text.substr(negative ? 1 : 0)) {
-    if (c == '.' && decimals < 0) {
-      decimals = 0;
-      continue;
-    }
-    if (c < '0' || c > '9' || decimals == 4) return fail("is not a number");
-    if (raw > (INT64_MAX - 9) / 10) return fail("is too large");
-    raw = raw * 10 + (c - '0');
-    digits = true;
-    if (decimals >= 0) ++decimals;
-  }
-  if (!digits && !text.empty()) return fail("is not a number");
-  for (int d = decimals < 0 ? 0 : decimals; d < 4; ++d) {
-    if (raw > INT64_MAX / 10) return fail("is too large");
-    raw *= 10;
-  }
-  if (negative && raw != 0) return fail("is negative");
-  value = Currency::FromRaw(raw);
-  return true;
-}
-
-// Two decimals, halves away from zero, "." and no thousands separators.
-void AppendAmount(std::string& out, Currency value) {
-  const bool negative = value.raw() < 0;
-  const std::uint64_t magnitude = negative ? 0 - static_cast<std::uint64_t>(value.raw())
-                                           : static_cast<std::uint64_t>(value.raw());
-  const std::uint64_t cents = (magnitude + 50) / 100;
-  if (negative && cents != 0) out += '-';
-  char digits[24];
-  out.append(digits, std::to_chars(digits, digits + sizeof digits, cents / 100).ptr);
-  out += '.';
-  out += static_cast<char>('0' + cents % 100 / 10);
-  out += static_cast<char>('0' + cents % 10);
+  const char* why = qel::ParseBatchAmount(text, value);
+  if (why == nullptr && value < Currency()) why = "is negative";
+  if (why == nullptr) return true;
+  problem = std::string(column) + " " + std::string(text) + " " + why;
+  return false;
 }
 
 // Each year's tables, or why there are none, looked up once per run.
@@ -151,6 +120,7 @@ class Years {
       try {
         entry.tables = ostrand::GetWithholdingYear(year);
       } catch (const qel::QelError& e) {
+        qel::ThrowIfOutOfMemory(e);
         entry.problem = e.description();
       }
       found = years_.emplace(year, std::move(entry)).first;
@@ -167,74 +137,82 @@ class Years {
   std::unordered_map<int, Entry> years_;
 };
 
-class Payroll {
- public:
-  Payroll(Output& output, std::ostream& problems) : out_(output), problems_(problems) {}
+// Where the columns are, from the header line.
+struct Layout {
+  static constexpr std::size_t kAbsent = static_cast<std::size_t>(-1);
+  std::array<std::size_t, kColumnCount> index{};
+  std::size_t width = 0;
+};
 
-  void Header(const CsvRecord& header) {
-    if (!header.error.empty())
-      throw InputError("line " + std::to_string(header.line) +
-                       ": the header is malformed: " + header.error);
-    index_.fill(kAbsent);
-    width_ = header.fields.size();
-    for (std::size_t i = 0; i < width_; ++i) {
-      for (std::size_t c = 0; c < kColumnCount; ++c) {
-        if (!qel::EqualsIgnoreCase(qel::TrimBlanks(header.fields[i]), kColumns[c].name)) continue;
-        if (index_[c] != kAbsent)
-          throw InputError("the column \"" + std::string(kColumns[c].name) + "\" appears twice");
-        index_[c] = i;
-      }
+Layout ReadHeader(const CsvRecord& header) {
+  if (!header.error.empty())
+    throw InputError("line " + std::to_string(header.line) +
+                     ": the header is malformed: " + header.error);
+  Layout layout;
+  layout.index.fill(Layout::kAbsent);
+  layout.width = header.fields.size();
+  for (std::size_t i = 0; i < layout.width; ++i) {
+    for (std::size_t c = 0; c < kColumnCount; ++c) {
+      if (!qel::EqualsIgnoreCase(qel::TrimBlanks(header.fields[i]), kColumns[c].name)) continue;
+      if (layout.index[c] != Layout::kAbsent)
+        throw InputError("the column \"" + std::string(kColumns[c].name) + "\" appears twice");
+      layout.index[c] = i;
     }
-    std::string missing;
-    for (std::size_t c = 0; c < kColumnCount; ++c)
-      if (kColumns[c].required && index_[c] == kAbsent)
-        missing += (missing.empty() ? "" : ", ") + std::string(kColumns[c].name);
-    if (!missing.empty()) throw InputError("the header lacks the required column(s) " + missing);
-    out_.Text().append(kOutputColumns);
-    out_.Text() += '\n';
   }
+  std::string missing;
+  for (std::size_t c = 0; c < kColumnCount; ++c)
+    if (kColumns[c].required && layout.index[c] == Layout::kAbsent)
+      missing += (missing.empty() ? "" : ", ") + std::string(kColumns[c].name);
+  if (!missing.empty()) throw InputError("the header lacks the required column(s) " + missing);
+  return layout;
+}
+
+// The rows of one worker.
+class Payroll : public qel::BatchRows {
+ public:
+  explicit Payroll(const Layout& layout) : layout_(layout) {}
 
   // One output row for the input row; false when the row is bad.
-  bool Row(const CsvRecord& row) {
+  bool Row(const CsvRecord& row, std::string& text, std::string& problems) override {
     problem_.clear();
     const bool ok = Compute(row);
-    std::string& text = out_.Text();
     AppendCsvField(text, Raw(row, kId));
     text += ',';
     if (ok) {
-      AppendAmount(text, result_.withholding);
+      qel::AppendBatchAmount(text, result_.withholding);
       text += ',';
       AppendCsvField(text, result_.table);
       text += ',';
       if (result_.method == ostrand::WithholdingMethod::kWorksheet1A) {
-        AppendAmount(text, result_.line2a);
+        qel::AppendBatchAmount(text, result_.line2a);
         text += ',';
-        AppendAmount(text, result_.line2g);
+        qel::AppendBatchAmount(text, result_.line2g);
       } else {
         text += ',';
       }
     } else {
       text += ",,,";
       const std::string_view id = Raw(row, kId);
-      problems_ << "paystave: line " << row.line;
-      if (!id.empty()) problems_ << " (id " << qel::EscapedControls(id) << ")";
-      problems_ << ": " << qel::EscapedControls(problem_) << "\n";
+      problems += "paystave: line " + std::to_string(row.line);
+      if (!id.empty()) problems += " (id " + qel::EscapedControls(id) + ")";
+      problems += ": " + qel::EscapedControls(problem_) + "\n";
     }
     text += '\n';
-    out_.Flushed();
     return ok;
   }
 
  private:
-  static constexpr std::size_t kAbsent = static_cast<std::size_t>(-1);
-
   // The field as it is (the id), or without blanks around it (every value read).
   std::string_view Raw(const CsvRecord& row, Column c) const {
-    const std::size_t i = index_[c];
+    const std::size_t i = layout_.index[c];
     return i < row.fields.size() ? row.fields[i] : std::string_view();
   }
   std::string_view Field(const CsvRecord& row, Column c) const {
-    return qel::TrimBlanks(Raw(row, c));
+    const std::string_view raw = Raw(row, c);
+    const auto blank = [](char ch) { return ch == ' ' || ch == '\t'; };
+    // Most fields have no blank around them.
+    if (raw.empty() || (!blank(raw.front()) && !blank(raw.back()))) return raw;
+    return qel::TrimBlanks(raw);
   }
 
   bool Fail(std::string problem) {
@@ -244,9 +222,9 @@ class Payroll {
 
   bool Compute(const CsvRecord& row) {
     if (!row.error.empty()) return Fail(row.error);
-    if (row.fields.size() != width_)
+    if (row.fields.size() != layout_.width)
       return Fail("the row has " + std::to_string(row.fields.size()) +
-                  " fields where the header has " + std::to_string(width_));
+                  " fields where the header has " + std::to_string(layout_.width));
     for (std::size_t c = 0; c < kColumnCount; ++c)
       if (kColumns[c].required && Field(row, static_cast<Column>(c)).empty())
         return Fail(std::string(kColumns[c].name) + " is empty");
@@ -300,15 +278,13 @@ class Payroll {
     try {
       tables->Withhold(in, result_);
     } catch (const qel::QelError& e) {
+      qel::ThrowIfOutOfMemory(e);
       return Fail(e.description());
     }
     return true;
   }
 
-  Output& out_;
-  std::ostream& problems_;
-  std::array<std::size_t, kColumnCount> index_{};
-  std::size_t width_ = 0;
+  const Layout layout_;
   Years years_;
   ostrand::PaycheckInputs inputs_;
   ostrand::PaycheckWithholding result_;
@@ -327,15 +303,20 @@ std::string ColumnHelp() {
   return help;
 }
 
-long RunPayroll(CsvReader& input, Output& output, std::ostream& problems) {
+long RunPayroll(CsvReader& input, Output& output, std::ostream& problems, unsigned jobs) {
   CsvRecord record;
   if (!input.Next(record)) throw InputError("the input is empty: it needs a header line");
-  Payroll payroll(output, problems);
-  payroll.Header(record);
-  long bad = 0;
-  while (input.Next(record))
-    if (!payroll.Row(record)) ++bad;
-  return bad;
+  const Layout layout = ReadHeader(record);
+  output.Text().append(kOutputColumns);
+  output.Text() += '\n';
+  const qel::BatchCounts counts = qel::RunBatch(
+      input, jobs, [&] { return std::make_unique<Payroll>(layout); },
+      [&](std::string_view out, std::string_view trouble) {
+        output.Text().append(out);
+        output.Flushed();
+        problems << trouble;
+      });
+  return counts.bad;
 }
 
 }  // namespace paystave

@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "csv.h"
 #include "output.h"
+#include "qel/csv.h"
 
 namespace paystave {
 
@@ -24,8 +24,13 @@ inline constexpr std::string_view kOutputColumns =
 // The lines of --help that describe the input columns.
 std::string ColumnHelp();
 
-// Reads the header and every row, writes the results to `output` (without committing it) and
-// reports each bad row on `problems`. Returns the number of bad rows; throws InputError.
-long RunPayroll(CsvReader& input, Output& output, std::ostream& problems);
+using qel::CsvReader;
+using qel::CsvRecord;
+
+// Reads the header and every row, computes the rows on `jobs` threads, writes the results to
+// `output` in input order (without committing it) and reports each bad row on `problems`. Returns
+// the number of bad rows; throws InputError, and qel::CsvLimitError when the input cannot be read
+// on.
+long RunPayroll(CsvReader& input, Output& output, std::ostream& problems, unsigned jobs);
 
 }  // namespace paystave

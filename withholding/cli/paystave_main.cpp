@@ -1,6 +1,6 @@
 // paystave: the federal income-tax withholding of every pay check of a payroll run.
 //
-//   paystave [--output FILE] [INPUT]
+//   paystave [--output FILE] [--jobs N] [INPUT]
 //
 // Exit status: 0 every row computed, 1 some or all rows bad (reported, withholding left empty),
 // 2 nothing usable (command line, input, output, or out of memory).
@@ -16,9 +16,10 @@
 #include <string_view>
 #include <system_error>
 
-#include "csv.h"
 #include "output.h"
 #include "payroll.h"
+#include "qel/batch.h"
+#include "qel/csv.h"
 #include "qel/final_link.h"
 #include "qel/process.h"
 #include "qel/text.h"
@@ -30,14 +31,16 @@
 namespace {
 
 void PrintUsage(std::ostream& out) {
-  out << "Usage: paystave [--output FILE] [INPUT]\n"
+  out << "Usage: paystave [--output FILE] [--jobs N] [INPUT]\n"
          "Works out the federal income-tax withholding of each pay check of a payroll run.\n"
          "Reads CSV (RFC 4180) from INPUT, or from standard input when INPUT is absent or \"-\",\n"
          "with a header line naming the columns (any order, any letter case; other columns are\n"
          "ignored; an optional column that is absent or empty counts as 0 or its default):\n"
       << paystave::ColumnHelp()
       << "Amounts are written with \".\" as the decimal point and no thousands separators;\n"
-         "blank lines are skipped.\n"
+         "blank lines are skipped. Lines end in LF, CR LF or CR. A quoted field holds at most\n"
+         "64 KiB and a record at most 1 MiB: past that, or with a quote never closed, the run\n"
+         "stops (exit 2) naming the line where the quote or record began.\n"
          "Writes CSV to standard output: one row per input row, in input order, with the columns\n"
          "  "
       << paystave::kOutputColumns
@@ -45,6 +48,8 @@ void PrintUsage(std::ostream& out) {
          "(the last two, the worksheet's lines 2a and 2g, are empty for 2005's method). A bad\n"
          "row is reported on standard error with its line and id, and its withholding is empty.\n"
          "  -o, --output FILE   write to FILE instead, whole or not at all\n"
+         "  -j, --jobs N        compute on N threads (default: one per core); the output\n"
+         "                      keeps the input order\n"
          "  --help              print this text\n"
          "  --version           print the version\n"
          "Exit status: 0 every row computed, 1 some rows bad (also when every row is), 2 nothing\n"
@@ -54,6 +59,7 @@ void PrintUsage(std::ostream& out) {
 struct Options {
   std::string input;  // empty: standard input
   std::string output;
+  unsigned jobs = qel::DefaultBatchJobs();
 };
 
 // Parses the arguments; returns the exit status to end with, or -1 to go on.
@@ -76,6 +82,14 @@ int ParseArguments(int argc, char** argv, Options& options) {
         return 2;
       }
       options.output = argv[++i];
+    } else if (!optionsEnd && (arg == "--jobs" || arg == "-j" || arg.starts_with("--jobs="))) {
+      const std::string_view n = arg.starts_with("--jobs=") ? arg.substr(7)
+                                 : i + 1 < argc             ? std::string_view(argv[++i])
+                                                            : std::string_view();
+      if (!qel::ParseBatchJobs(n, options.jobs)) {
+        std::cerr << "paystave: --jobs needs a whole number from 1 to 1024, not \"" << n << "\"\n";
+        return 2;
+      }
     } else if (!optionsEnd && arg.starts_with("--output=")) {
       options.output = arg.substr(9);
     } else if (!optionsEnd && arg == "--") {
@@ -100,17 +114,6 @@ int Fail(const std::string& message) {
   return 2;
 }
 
-// Whether the output file is the input file itself, under whatever name (another spelling, a
-// link, a hard link, standard input redirected from it): writing it would replace the payroll.
-bool OutputIsInput(int input, const std::string& output) {
-  struct stat in {};
-  struct stat out {};
-  if (::fstat(input, &in) != 0 || !S_ISREG(in.st_mode)) return false;
-  const qel::FinalTarget target = qel::FollowFinalLinks(output);
-  return ::stat(target.path.c_str(), &out) == 0 && in.st_dev == out.st_dev &&
-         in.st_ino == out.st_ino;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -125,22 +128,18 @@ int main(int argc, char** argv) {
     if (fd < 0) return Fail("cannot read " + options.input + ": " + std::strerror(errno));
   }
   const std::string inputName = options.input.empty() ? "the standard input" : options.input;
-  if (!options.output.empty() && OutputIsInput(fd, options.output))
+  if (!options.output.empty() && paystave::OutputIsInput(fd, options.output))
     return Fail("the output " + options.output + " is the input " + inputName +
                 ", which it would replace; both were left untouched");
-  paystave::CsvReader reader([&](char* into, std::size_t size) -> std::size_t {
-    for (;;) {
-      const ssize_t n = ::read(fd, into, size);
-      if (n >= 0) return static_cast<std::size_t>(n);
-      if (errno != EINTR) throw std::system_error(errno, std::generic_category(), inputName);
-    }
-  });
+  qel::CsvReader reader(qel::ReadDescriptor(fd, inputName));
   try {
     paystave::Output output =
         options.output.empty() ? paystave::Output() : paystave::Output(options.output);
-    const long bad = paystave::RunPayroll(reader, output, std::cerr);
+    const long bad = paystave::RunPayroll(reader, output, std::cerr, options.jobs);
     output.Commit();
     return bad == 0 ? 0 : 1;
+  } catch (const qel::CsvLimitError& e) {
+    return Fail(inputName + ": " + e.what());
   } catch (const std::bad_alloc&) {
     return Fail("out of memory");
   } catch (const paystave::InputError& e) {
