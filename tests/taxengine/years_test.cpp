@@ -11,6 +11,7 @@
 
 #include "qel/keyed_data_file.h"
 #include "qel/textnum.h"
+#include "qel_testing/command.h"
 #include "test_util.h"
 
 namespace {
@@ -30,16 +31,11 @@ int LatestYear(const fs::path& folder) {
   return latest;
 }
 
-// The output of a command (standard error too) and its exit status.
+// The output of a command (standard error after standard output) and its exit status.
 std::pair<std::string, int> Outcome(const std::string& command) {
-  FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-  EXPECT_NE(pipe, nullptr);
-  std::string out;
-  std::array<char, 4096> buffer;
-  std::size_t n;
-  while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) out.append(buffer.data(), n);
-  int status = pclose(pipe);
-  return {out, WIFEXITED(status) ? WEXITSTATUS(status) : -1};
+  qel::testing::TempFolder streams;
+  qel::testing::CommandOutcome run = qel::testing::RunCommand(streams, "env " + command);
+  return {run.out + run.err, run.status};
 }
 
 std::string Output(const std::string& command) {
