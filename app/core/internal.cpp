@@ -1,9 +1,11 @@
 #include "core/internal.h"
 
+#include <fcntl.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 
@@ -73,8 +75,16 @@ std::filesystem::path UserFolder(const char* variable, const char* fallbackBelow
   std::error_code ec;
   std::filesystem::create_directories(base, ec);
   // The program's own folder of the user: no one else may look into it, open its files (and so
-  // hold their locks) or put files there.
-  ::mkdir(folder.c_str(), 0700);
+  // hold their locks) or put files there. One that an earlier version made open to others is
+  // closed to them, when it is the user's own folder and not a link.
+  if (::mkdir(folder.c_str(), 0700) != 0 && errno == EEXIST) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    struct stat st {};
+    if (fd >= 0 && ::fstat(fd, &st) == 0 && st.st_uid == ::geteuid() && (st.st_mode & 077) != 0) {
+      ::fchmod(fd, st.st_mode & 07700);
+    }
+    if (fd >= 0) ::close(fd);
+  }
   return folder;
 }
 

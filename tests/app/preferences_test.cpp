@@ -124,15 +124,23 @@ TEST(GetIni, PreferencesBesideTheProgramAreTakenOverOnce) {
   EXPECT_EQ(qel::testing::EntryCount(path.parent_path()), 1u);
 }
 
-// The program's folders of the user are the user's alone: created 0700 whatever the umask.
+// The program's folders of the user are the user's alone: created 0700 whatever the umask, and
+// one that an older version left open to others is closed to them.
 TEST(UserFolder, IsCreatedForTheUserAlone) {
   const struct {
     const char* variable;
     const char* belowHome;
-  } rows[] = {{"XDG_CONFIG_HOME", ".config"}, {"XDG_DATA_HOME", ".local/share"}};
+    int madeBefore;  // the mode an older version left the folder with; 0: no folder yet
+  } rows[] = {{"XDG_CONFIG_HOME", ".config", 0},
+              {"XDG_DATA_HOME", ".local/share", 0},
+              {"XDG_CONFIG_HOME", ".config", 0755}};
   for (const auto& row : rows) {
     testing::TempFolder base;
     ::setenv(row.variable, (base / "xdg").c_str(), 1);
+    if (row.madeBefore != 0) {
+      std::filesystem::create_directories(base / "xdg" / "qel-paystave");
+      ::chmod((base / "xdg" / "qel-paystave").c_str(), row.madeBefore);
+    }
     const mode_t umask = ::umask(022);
     const std::filesystem::path folder = detail::UserFolder(row.variable, row.belowHome);
     ::umask(umask);
