@@ -9,55 +9,16 @@
 #include <vector>
 
 #include "qel/csv.h"
+#include "qel_testing/csv_reading.h"
 
 namespace {
 
-struct Record {
-  long line;
-  std::string error;
-  std::vector<std::string> fields;
-  bool operator==(const Record&) const = default;
-};
+using qel::testing::CsvReading;
+using qel::testing::CsvReadRecord;
 
-struct Reading {
-  std::vector<Record> records;
-  long stoppedAt = 0;
-  bool operator==(const Reading&) const = default;
-};
-
-void Add(Reading& reading, const qel::CsvRecord& r) {
-  reading.records.push_back({r.line, r.error, {r.fields.begin(), r.fields.end()}});
-}
-
-Reading Read(std::string_view input, std::size_t chunk, std::size_t buffer, bool blocks) {
-  std::size_t at = 0;
-  qel::CsvReader reader(
-      [&](char* into, std::size_t size) {
-        const std::size_t n = std::min({size, chunk, input.size() - at});
-        std::memcpy(into, input.data() + at, n);
-        at += n;
-        return n;
-      },
-      buffer);
-  Reading reading;
-  qel::CsvRecord record;
-  try {
-    if (!blocks) {
-      while (reader.Next(record)) Add(reading, record);
-    } else {
-      qel::CsvBlock block;
-      while (reader.NextBlock(block, 100)) {
-        for (std::size_t i = 0; i < block.records.size(); ++i) {
-          block.Split(i, record);
-          if (!qel::IsBlankCsvRecord(record)) Add(reading, record);
-        }
-        block.Clear();
-      }
-    }
-  } catch (const qel::CsvLimitError& e) {
-    reading.stoppedAt = e.line();
-  }
-  return reading;
+// The whole reading, record by record or in blocks of about 100 bytes.
+CsvReading Read(std::string_view input, std::size_t chunk, std::size_t buffer, bool blocks) {
+  return qel::testing::ReadCsv(input, chunk, buffer, blocks ? 100 : 0);
 }
 
 }  // namespace
@@ -67,11 +28,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // The first byte picks how the input is split into reads.
   const std::size_t chunk = 1 + data[0] % 17;
   const std::string_view input(reinterpret_cast<const char*>(data) + 1, size - 1);
-  const Reading whole = Read(input, input.size() + 1, 1 << 16, false);
+  const CsvReading whole = Read(input, input.size() + 1, 1 << 16, false);
   if (Read(input, chunk, 4 + data[0] % 5, false) != whole) std::abort();
   if (Read(input, chunk, 8, true) != whole) std::abort();
   long line = 0;
-  for (const Record& r : whole.records) {
+  for (const CsvReadRecord& r : whole.records) {
     if (r.line <= line) std::abort();
     line = r.line;
     if (!r.error.empty()) continue;
@@ -81,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       if (i > 0) written += ',';
       qel::AppendCsvField(written, r.fields[i]);
     }
-    const Reading again = Read(written, written.size() + 1, 16, false);
+    const CsvReading again = Read(written, written.size() + 1, 16, false);
     const bool blank = std::all_of(r.fields.begin(), r.fields.end(),
                                    [](const std::string& f) { return f.empty(); });
     if (blank) continue;

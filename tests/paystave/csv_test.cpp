@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "qel_testing/csv_reading.h"
+
 namespace {
 
 using qel::CsvReader;
@@ -21,68 +23,22 @@ struct Expected {
   bool malformed = false;
 };
 
-// What a reading gives: the records, and the line that reading stopped at (0: it did not stop).
-struct Reading {
-  std::vector<Expected> records;
-  long stoppedAt = 0;
-};
-
-// A source that hands out `input` at most `chunk` bytes per read.
-CsvReader::Source Chunks(const std::string& input, std::size_t chunk, std::size_t& at) {
-  return [&input, chunk, &at](char* into, std::size_t size) {
-    const std::size_t n = std::min({size, chunk, input.size() - at});
-    std::memcpy(into, input.data() + at, n);
-    at += n;
-    return n;
-  };
-}
-
-void Add(Reading& reading, const CsvRecord& record) {
-  Expected e{record.line, {}, !record.error.empty()};
-  if (!e.malformed) e.fields.assign(record.fields.begin(), record.fields.end());
-  reading.records.push_back(e);
-}
-
-// Reads `input` record by record, or in blocks of about `blockBytes` split afterwards.
-Reading ReadAll(const std::string& input, std::size_t chunk, std::size_t bufferSize,
-                std::size_t blockBytes = 0) {
-  std::size_t at = 0;
-  CsvReader reader(Chunks(input, chunk, at), bufferSize);
-  Reading reading;
-  CsvRecord record;
-  try {
-    if (blockBytes == 0) {
-      while (reader.Next(record)) Add(reading, record);
-    } else {
-      qel::CsvBlock block;
-      while (reader.NextBlock(block, blockBytes)) {
-        for (std::size_t i = 0; i < block.records.size(); ++i) {
-          block.Split(i, record);
-          if (!qel::IsBlankCsvRecord(record)) Add(reading, record);
-        }
-        block.Clear();
-      }
-    }
-  } catch (const qel::CsvLimitError& e) {
-    reading.stoppedAt = e.line();
-  }
-  return reading;
-}
-
 void ExpectRecords(const std::string& input, const std::vector<Expected>& expected,
                    long stoppedAt) {
   for (std::size_t chunk : {1, 3, 64, 1 << 16}) {
     for (std::size_t buffer : {4, 7, 1 << 20}) {
       for (std::size_t block : {0, 1, 10}) {
-        const Reading got = ReadAll(input, chunk, buffer, block);
+        const qel::testing::CsvReading got = qel::testing::ReadCsv(input, chunk, buffer, block);
         const std::string where = "chunk " + std::to_string(chunk) + ", buffer " +
                                   std::to_string(buffer) + ", block " + std::to_string(block);
         EXPECT_EQ(got.stoppedAt, stoppedAt) << where;
         ASSERT_EQ(got.records.size(), expected.size()) << where;
         for (std::size_t i = 0; i < got.records.size(); ++i) {
           EXPECT_EQ(got.records[i].line, expected[i].line) << "record " << i << ", " << where;
-          EXPECT_EQ(got.records[i].malformed, expected[i].malformed) << "record " << i;
-          EXPECT_EQ(got.records[i].fields, expected[i].fields) << "record " << i;
+          EXPECT_EQ(!got.records[i].error.empty(), expected[i].malformed) << "record " << i;
+          if (!expected[i].malformed) {
+            EXPECT_EQ(got.records[i].fields, expected[i].fields) << "record " << i;
+          }
         }
       }
     }
@@ -155,7 +111,7 @@ TEST(CsvReader, WhatIsWrittenReadsBackTheSame) {
     qel::AppendCsvField(line, c.field);
     EXPECT_EQ(line, c.written);
     line += ",end\n";
-    const std::vector<Expected> got = ReadAll(line, 5, 4).records;
+    const auto got = qel::testing::ReadCsv(line, 5, 4).records;
     ASSERT_EQ(got.size(), 1u) << c.written;
     EXPECT_EQ(got[0].fields, (std::vector<std::string>{c.field, "end"})) << c.written;
   }
@@ -188,7 +144,7 @@ TEST(CsvReader, LimitsStopALongRecordEarly) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.behaviour);
     std::size_t at = 0;
-    CsvReader reader(Chunks(c.input, c.chunk, at), c.chunk);
+    CsvReader reader(qel::testing::CsvChunks(c.input, c.chunk, at), c.chunk);
     CsvRecord record;
     std::size_t records = 0;
     long stoppedAt = 0;
