@@ -6,6 +6,8 @@
 #include <memory>
 #include <mutex>
 #include <set>
+#include <string>
+#include <vector>
 
 #include "calcs.h"
 #include "qel/keyed_data_file.h"
@@ -78,6 +80,21 @@ class FigureReader {
     }
   }
   Currency Amount(std::string_view key) { return One(key, Value(key)); }
+  // From `least` to `most` numbers (`what` says how many, for the message), or as many shares.
+  std::vector<Currency> Numbers(std::string_view key, std::size_t least, std::size_t most,
+                                const char* what) {
+    auto words = Value(key);
+    if (words.size() < least || words.size() > most) Fail(key, std::string("needs ") + what);
+    std::vector<Currency> numbers;
+    for (std::string_view word : words) numbers.push_back(Number(key, word));
+    return numbers;
+  }
+  std::vector<Currency> Shares(std::string_view key, std::size_t least, std::size_t most,
+                               const char* what) {
+    std::vector<Currency> shares = Numbers(key, least, most, what);
+    for (Currency& share : shares) share = Percent(share);
+    return shares;
+  }
   Currency Share(std::string_view key) { return Percent(Amount(key)); }
   // An amount or share that is 0 when the file says "none" or has no such key.
   Currency OptionalAmount(std::string_view key) {
@@ -161,10 +178,9 @@ YearParams Read(int year, const std::string& path) {
   p.amtExemptionLabelYear = r.YearOr("MinimumTaxExemptionProcedureYear", year);
 
   p.stdDedBase = r.Statuses("StdDed");
-  auto perBox = r.Value("StdDedPerBox");
-  if (perBox.size() != 2) r.Fail("StdDedPerBox", "needs two amounts");
-  p.stdDedAddSingle = r.Number("StdDedPerBox", perBox[0]);
-  p.stdDedAddOther = r.Number("StdDedPerBox", perBox[1]);
+  const auto perBox = r.Numbers("StdDedPerBox", 2, 2, "two amounts");
+  p.stdDedAddSingle = perBox[0];
+  p.stdDedAddOther = perBox[1];
 
   p.exemptionAmount = r.Amount("Exemption");
   p.exemptionPhaseOut =
@@ -229,24 +245,15 @@ YearParams Read(int year, const std::string& path) {
   p.amtPhaseOutRate = r.Share("MinimumTaxPhaseOutRate");
 
   p.ssWageBase = r.Amount("SocialSecurityWageBase");
-  auto rates = r.Value("SelfEmploymentTaxRates");
-  if (rates.size() != 2) r.Fail("SelfEmploymentTaxRates", "needs two percents");
-  p.seOasdiRate = Currency::FromRaw(r.Number("SelfEmploymentTaxRates", rates[0]).raw() / 100);
-  p.seMedicareRate = Currency::FromRaw(r.Number("SelfEmploymentTaxRates", rates[1]).raw() / 100);
-  rates = r.Value("EmployeeTaxRates");
-  if (rates.size() != 2) r.Fail("EmployeeTaxRates", "needs two percents");
-  p.ficaOasdiRate = Currency::FromRaw(r.Number("EmployeeTaxRates", rates[0]).raw() / 100);
-  p.ficaMedicareRate = Currency::FromRaw(r.Number("EmployeeTaxRates", rates[1]).raw() / 100);
-  rates = r.Value("SelfEmploymentTaxDeduction");
-  if (rates.size() != 1 && rates.size() != 2) {
-    r.Fail("SelfEmploymentTaxDeduction", "needs one percent, or two (of the two parts)");
-  }
-  p.seTaxDedOasdiShare =
-      Currency::FromRaw(r.Number("SelfEmploymentTaxDeduction", rates[0]).raw() / 100);
-  p.seTaxDedMedicareShare =
-      rates.size() == 1
-          ? Currency()
-          : Currency::FromRaw(r.Number("SelfEmploymentTaxDeduction", rates[1]).raw() / 100);
+  auto rates = r.Shares("SelfEmploymentTaxRates", 2, 2, "two percents");
+  p.seOasdiRate = rates[0];
+  p.seMedicareRate = rates[1];
+  rates = r.Shares("EmployeeTaxRates", 2, 2, "two percents");
+  p.ficaOasdiRate = rates[0];
+  p.ficaMedicareRate = rates[1];
+  rates = r.Shares("SelfEmploymentTaxDeduction", 1, 2, "one percent, or two (of the two parts)");
+  p.seTaxDedOasdiShare = rates[0];
+  p.seTaxDedMedicareShare = rates.size() == 1 ? Currency() : rates[1];
   p.seHealthCutsSeEarnings = r.YesNo("HealthInsuranceReducesSelfEmployment");
   p.seMedInsPercent = r.Share("HealthInsuranceDeduction");
   p.addlMedicareRate = r.OptionalShare("AdditionalMedicareRate");
@@ -264,12 +271,11 @@ YearParams Read(int year, const std::string& path) {
   }
 
   p.iraMaxContribution = r.Amount("IraLimit");
-  auto ends = r.Value("IraRangeEnd");
-  if (ends.size() != 4) r.Fail("IraRangeEnd", "needs four amounts");
-  p.iraEndOther = r.Number("IraRangeEnd", ends[0]);
-  p.iraEndSeparate = r.Number("IraRangeEnd", ends[1]);
-  p.iraEndJointCovered = r.Number("IraRangeEnd", ends[2]);
-  p.iraEndJointOtherCovered = r.Number("IraRangeEnd", ends[3]);
+  const auto ends = r.Numbers("IraRangeEnd", 4, 4, "four amounts");
+  p.iraEndOther = ends[0];
+  p.iraEndSeparate = ends[1];
+  p.iraEndJointCovered = ends[2];
+  p.iraEndJointOtherCovered = ends[3];
   p.iraWidthJointCovered = r.Amount("IraCoveredSpouseRangeWidth");
   if (p.iraWidthJointCovered <= Currency()) {
     r.Fail("IraCoveredSpouseRangeWidth", "must be above 0");
